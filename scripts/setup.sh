@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine lacks for building and testing the utility.
+# Idempotent: does nothing (and touches no package list) when everything is present.
+set -euo pipefail
+
+need_cmds=(cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix
+  i686-w64-mingw32-windres wine wineserver Xvfb xdotool convert xwd python3)
+packages=(cmake ninja-build g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool
+  imagemagick x11-apps libgtest-dev libgmock-dev googletest python3 clang-format)
+
+missing=0
+for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing=1; done
+[ -d /usr/src/googletest/googletest ] || missing=1
+[ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] || missing=1
+if [ "$missing" = 0 ]; then exit 0; fi
+
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
