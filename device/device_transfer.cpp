@@ -1,0 +1,92 @@
+// Probe, read and write of the adapter's configuration registers, one exchange per register.
+// A failed exchange stops the transfer: a write then never sends the closing commit marker, so
+// the adapter is left with an unfinished frame rather than half a configuration.
+#include "device/device_transfer.h"
+
+#include <string.h>
+
+namespace {
+
+bool OpenAdapter(DeviceRecord* device) {
+    return OpenHidDevice(kAdapterVendorId, kAdapterOutputReportLength, kAdapterInputReportLength,
+                         device) == 0;
+}
+
+bool Exchange(DeviceRecord* device, unsigned char command, unsigned int address,
+              unsigned char value, unsigned char* answer) {
+    unsigned char send[kExchangeAreaSize] = {kCommandPrefix,
+                                             command,
+                                             static_cast<unsigned char>((address >> 8) & 0xFF),
+                                             static_cast<unsigned char>(address & 0xFF),
+                                             value,
+                                             0,
+                                             0,
+                                             0};
+    unsigned char receive[kExchangeAreaSize] = {};
+    bool answered = WriteHidDevice(device, send, receive) == 0;
+    if (answer)
+        *answer = receive[4];
+    return answered;
+}
+
+int ProgressPercent(int registersDone) {
+    return registersDone * 100 / kDeviceImageSize;
+}
+
+int StopTransfer(DeviceRecord* device) {
+    CloseHidDevice(device);
+    return kDeviceExchangeFailed;
+}
+
+} // namespace
+
+int ReadDeviceByte(DeviceRecord* device, unsigned int address) {
+    unsigned char value = 0;
+    if (!Exchange(device, kCommandRead, address, 0, &value))
+        return -1;
+    return value;
+}
+
+bool WriteDeviceByte(DeviceRecord* device, unsigned int address, unsigned char value) {
+    return Exchange(device, kCommandWrite, address, value, nullptr);
+}
+
+int ProbeDevice() {
+    DeviceRecord device;
+    int result = OpenAdapter(&device) ? kDeviceDone : kDeviceNotFound;
+    CloseHidDevice(&device);
+    return result;
+}
+
+int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+    DeviceRecord device;
+    if (!OpenAdapter(&device))
+        return kDeviceNotFound;
+    memset(record, 0, kConfigRecordSize);
+    for (int n = 0; n < kDeviceImageSize; ++n) {
+        int value = ReadDeviceByte(&device, static_cast<unsigned int>(n));
+        if (value < 0)
+            return StopTransfer(&device);
+        record[n] = static_cast<unsigned char>(value);
+        progress(100, ProgressPercent(n + 1));
+    }
+    CloseHidDevice(&device);
+    return kDeviceDone;
+}
+
+int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+    DeviceRecord device;
+    if (!OpenAdapter(&device))
+        return kDeviceNotFound;
+    if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerOpen))
+        return StopTransfer(&device);
+    for (int n = 0; n < kDeviceImageSize; ++n) {
+        if (!WriteDeviceByte(&device, static_cast<unsigned int>(n), record[n]))
+            return StopTransfer(&device);
+        progress(100, ProgressPercent(n + 1));
+    }
+    if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerClose))
+        return StopTransfer(&device);
+    CloseHidDevice(&device);
+    return kDeviceDone;
+}

@@ -1,0 +1,37 @@
+// The adapter's register protocol: six-byte read and write commands, and the probe and the two
+// configuration transfers built on them.
+#pragma once
+
+#include "config/config_record.h"
+#include "device/tandemix_hid.h"
+
+// Results of the device operations.
+enum : int {
+    kDeviceDone = 0,     // done; for the probe: adapter present
+    kDeviceNotFound = 1, // the open failed
+    kDeviceExchangeFailed = 2,
+};
+
+enum : unsigned int {
+    kCommitMarkerRegister = 511,
+    kCommitMarkerOpen = 0x00,  // written before the image: the adapter holds an unfinished frame
+    kCommitMarkerClose = 0x48, // written after all 32 image registers
+};
+
+enum : unsigned char {
+    kCommandPrefix = 0x02,
+    kCommandWrite = 0x81,
+    kCommandRead = 0x82,
+};
+
+// Called after each image register with 100 and the percentage of the 32 registers done.
+typedef void (*ProgressOperation)(int totalPercent, int dataPercent);
+
+int ProbeDevice();
+int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress);
+int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress);
+
+// One register exchange on an open adapter. ReadDeviceByte returns the register's byte, or -1
+// when the exchange failed; WriteDeviceByte returns false when it failed.
+int ReadDeviceByte(DeviceRecord* device, unsigned int address);
+bool WriteDeviceByte(DeviceRecord* device, unsigned int address, unsigned char value);

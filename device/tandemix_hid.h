@@ -1,0 +1,45 @@
+// The contract of Tandemix.dll, the adapter's HID access library: the three calls the utility
+// imports by name, and the record they share.
+#pragma once
+
+#ifndef WINAPI
+#ifdef _WIN32
+#define WINAPI __stdcall
+#else
+#define WINAPI
+#endif
+#endif
+
+// Caller-owned state of one open-to-close span: five 32-bit words that OpenHidDevice fills and
+// the other two calls take. The caller neither prepares nor reads it.
+struct alignas(4) DeviceRecord {
+    unsigned int words[5];
+};
+static_assert(sizeof(DeviceRecord) == 20, "DeviceRecord is five 32-bit words");
+
+// The arguments the utility passes to OpenHidDevice.
+enum : int {
+    kAdapterVendorId = 0x3258,   // the adapter's USB vendor ID
+    kAdapterOutputReportLength = 6, // output report length, without the report-ID byte
+    kAdapterInputReportLength = 6,  // input report length, without the report-ID byte
+};
+
+// Size of the send and receive areas of one exchange; the command and the answer use bytes 0-5.
+enum : int { kExchangeAreaSize = 8 };
+
+extern "C" {
+
+// Opens the adapter. Returns 0 when it is open and `device` serves the exchanges and the close
+// that follow; any other value when it is not. After any result `device` may be passed to
+// CloseHidDevice.
+int WINAPI OpenHidDevice(int vendorId, int outputReportLength, int inputReportLength,
+                         DeviceRecord* device);
+
+// One complete exchange: sends the six command bytes send[0..5] and, before returning, places
+// the adapter's six-byte answer in receive[0..5]; never writes more than eight bytes there.
+// Returns 0 when the answer arrived, non-zero for any failure. Never blocks without bound.
+int WINAPI WriteHidDevice(DeviceRecord* device, const unsigned char* send, unsigned char* receive);
+
+// Ends what the open began. Safe after a failed open, on a zeroed record, and twice.
+int WINAPI CloseHidDevice(DeviceRecord* device);
+}
