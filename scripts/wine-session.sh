@@ -1,0 +1,48 @@
+# Sourced by the run and test commands: a private Xvfb display (when none is given), the Wine
+# prefix inside the build tree, and one persistent wineserver, all stopped by pid at the end.
+session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$session_root/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEARCH=win64
+session_xvfb_pid=""
+session_wineserver_pid=""
+
+# Debian's Wine runs i686 programs through its 32-bit loader, which needs a kernel that
+# executes 32-bit processes; some sandboxed kernels do not.
+wine_runs_32bit() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+start_session() {
+    if [ -z "${DISPLAY:-}" ]; then
+        local n=91
+        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        session_xvfb_pid=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w
+        # Unmanaged windows close at once instead of waiting for a window manager.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+    wineserver -p </dev/null >/dev/null 2>&1 &
+    session_wineserver_pid=$!
+    # Prime the server so its services do not inherit a caller's pipes.
+    wine wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_session() {
+    wineserver -k >/dev/null 2>&1 || true
+    [ -n "$session_wineserver_pid" ] && kill "$session_wineserver_pid" 2>/dev/null
+    [ -n "$session_xvfb_pid" ] && kill "$session_xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    session_wineserver_pid=""
+    session_xvfb_pid=""
+}
