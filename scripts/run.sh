@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the utility and starts it under Wine beside the simulated adapter's Tandemix.dll.
+# Without a DISPLAY it starts a private Xvfb, saves a screenshot and runs until Ctrl+C.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+# shellcheck source=wine-session.sh
+source scripts/wine-session.sh
+preset=win32
+wine_runs_32bit || preset=win64 # the kernel here cannot run the 32-bit Wine loader
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target tandemix_app tandemix_sim_dll >/dev/null
+run_dir="build/run-$preset"
+mkdir -p "$run_dir"
+cp "build/$preset/app/Tandemix.exe" "build/$preset/sim-dll/Tandemix.dll" "$run_dir/"
+own_display=0
+[ -n "${DISPLAY:-}" ] || own_display=1
+trap stop_session EXIT
+start_session
+echo "Tandemix.exe ($preset) against the simulated adapter; its state: $root/$run_dir/TandemixSim.txt"
+(cd "$run_dir" && exec wine Tandemix.exe) &
+app_pid=$!
+if [ "$own_display" = 1 ]; then
+    xdotool search --sync --name "Tandemix Configuration Utility" >/dev/null 2>&1 || true
+    sleep 0.5
+    import -window root "$run_dir/screen.png"
+    echo "Screenshot: $root/$run_dir/screen.png (display $DISPLAY). Ctrl+C to stop."
+fi
+wait "$app_pid"
