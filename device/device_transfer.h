@@ -7,9 +7,10 @@
 
 // Results of the device operations.
 enum : int {
-    kDeviceDone = 0,     // done; for the probe: adapter present
-    kDeviceNotFound = 1, // the open failed
-    kDeviceExchangeFailed = 2,
+    kDeviceDone = 0,                 // done; for the probe: adapter present
+    kDeviceNotFound = 1,             // the open failed
+    kDeviceExchangeFailed = 2,       // an exchange failed; the adapter was closed
+    kDeviceInvalidConfiguration = 3, // the adapter's image was refused (Read From Tandemix)
 };
 
 enum : unsigned int {

@@ -1,0 +1,18 @@
+// Save To Tandemix and Read From Tandemix with their progress window and message pumps.
+#pragma once
+
+#include <windows.h>
+
+void SaveToDeviceCommand();
+void ReadFromDeviceCommand();
+
+void ShowWriteProgress(int totalPercent, int dataPercent);
+void ShowReadProgress(int totalPercent, int dataPercent);
+// Waits at least the given time while dispatching the thread's messages.
+void WaitPumpingMessages(DWORD milliseconds);
+INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// True from the start of a device command until its result box: other commands wait.
+bool DeviceCommandRunning();
+// A close asked for during a transfer, carried out when the transfer has ended.
+void CloseAfterTransfer();

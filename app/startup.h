@@ -1,0 +1,26 @@
+// Start-up in named steps, so that tests run the same steps as the utility.
+#pragma once
+
+#include <windows.h>
+
+// The volume query of the distribution-disc check; tests put their own label here.
+typedef BOOL(WINAPI* VolumeQuery)(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial,
+                                  LPDWORD maxComponent, LPDWORD flags, LPSTR fileSystem,
+                                  DWORD fileSystemSize);
+extern VolumeQuery queryVolumeInformation;
+
+void WarnIfRunFromDistributionDisc();
+void InitCommonControlsForUtility();
+void RegisterMainWindowClass(HINSTANCE instance);
+void CreateMainWindow(HINSTANCE instance);
+void CreateControlFont();
+void CreateControlsWithScreenSize();
+void ResetAndLayOut();
+// False when no adapter answered: the not-found box was shown and the window destroyed.
+bool ProbeAdapterAtStartup();
+void ShowMainWindow(int showCommand);
+int RunMessageLoop(HACCEL accelerators);
+void DeleteControlFont();
+
+// Every step in order, then the message loop; returns the exit code.
+int RunUtility(HINSTANCE instance, int showCommand);

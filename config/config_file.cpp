@@ -1,0 +1,106 @@
+// The configuration file commands with the common file dialogs. A file that cannot hold or
+// supply all 512 bytes is reported, so a save never claims success over a short file and an
+// open never shows bytes the file did not have.
+#include "config/config_file.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "config/config_window.h"
+
+char configFileName[kConfigFileNameSize];
+
+namespace {
+
+const char kDefaultFileName[] = "Config.TNX";
+const char kFileFilter[] = "All files\0*.*\0";
+const DWORD kSaveDialogFlags =
+    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+const DWORD kOpenDialogFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+const char kUnsavedChangesQuestion[] =
+    "The current configuration has changed.\nDo you want to save the changes?";
+
+void ShowFileError(const char* text) {
+    MessageBoxA(mainWindow, text, kAppCaption, MB_ICONERROR);
+}
+
+void PrepareFileDialog(OPENFILENAMEA* dialog, const char* title, DWORD flags) {
+    memset(dialog, 0, sizeof(*dialog));
+    dialog->lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog->hwndOwner = mainWindow;
+    dialog->lpstrFilter = kFileFilter;
+    dialog->lpstrFile = configFileName;
+    dialog->nMaxFile = kConfigFileNameSize;
+    dialog->lpstrTitle = title;
+    dialog->Flags = flags;
+}
+
+} // namespace
+
+bool SaveConfigFile() {
+    unsigned char record[kConfigRecordSize];
+    BuildConfigRecord(record);
+    if (configFileName[0] == '\0')
+        strcpy(configFileName, kDefaultFileName);
+    OPENFILENAMEA dialog;
+    PrepareFileDialog(&dialog, "Save File", kSaveDialogFlags);
+    if (!GetSaveFileNameA(&dialog)) {
+        configFileName[0] = '\0';
+        return false;
+    }
+    FILE* file = fopen(configFileName, "wbS");
+    if (!file) {
+        ShowFileError("Error saving the file");
+        return false;
+    }
+    size_t written = fwrite(record, 1, kConfigRecordSize, file);
+    bool closed = fclose(file) == 0;
+    if (written != kConfigRecordSize || !closed) {
+        ShowFileError("Error saving the file");
+        return false;
+    }
+    configurationChanged = false;
+    return true;
+}
+
+void OpenConfigFile() {
+    if (!ConfirmUnsavedChanges())
+        return;
+    OPENFILENAMEA dialog;
+    PrepareFileDialog(&dialog, "Open File", kOpenDialogFlags);
+    if (!GetOpenFileNameA(&dialog))
+        return;
+    FILE* file = fopen(configFileName, "rbS");
+    if (!file) {
+        ShowFileError("Error opening the file");
+        return;
+    }
+    unsigned char record[kConfigRecordSize] = {};
+    size_t read = fread(record, 1, kConfigRecordSize, file);
+    fclose(file);
+    if (read != kConfigRecordSize || !ApplyConfigRecord(record)) {
+        ShowFileError("Invalid configuration file");
+        return;
+    }
+    configurationChanged = false;
+    LayoutControls();
+    PlaceButtons();
+}
+
+bool ConfirmUnsavedChanges() {
+    if (!configurationChanged)
+        return true;
+    switch (MessageBoxA(mainWindow, kUnsavedChangesQuestion, kAppCaption,
+                        MB_ICONQUESTION | MB_YESNOCANCEL)) {
+        case IDYES:
+            return SaveConfigFile();
+        case IDNO:
+            return true;
+    }
+    return false;
+}
