@@ -19,7 +19,7 @@ static_assert(sizeof(DeviceRecord) == 20, "DeviceRecord is five 32-bit words");
 
 // The arguments the utility passes to OpenHidDevice.
 enum : int {
-    kAdapterVendorId = 0x3258,   // the adapter's USB vendor ID
+    kAdapterVendorId = 0x3258,      // the adapter's USB vendor ID
     kAdapterOutputReportLength = 6, // output report length, without the report-ID byte
     kAdapterInputReportLength = 6,  // input report length, without the report-ID byte
 };

@@ -76,8 +76,8 @@ int SimOpen(SimAdapter* adapter, int vendorId, int outputLength, int inputLength
     return call.result;
 }
 
-SimExchangeResult SimExchange(SimAdapter* adapter, DeviceRecord* device,
-                              const unsigned char* send, unsigned char* receive) {
+SimExchangeResult SimExchange(SimAdapter* adapter, DeviceRecord* device, const unsigned char* send,
+                              unsigned char* receive) {
     SimCall call = {};
     call.kind = kSimCallExchange;
     memcpy(call.command, send, sizeof(call.command));

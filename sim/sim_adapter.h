@@ -15,7 +15,7 @@ enum SimCallKind : int { kSimCallOpen, kSimCallExchange, kSimCallClose };
 
 struct SimCall {
     SimCallKind kind;
-    int arguments[3];        // the open's three integers
+    int arguments[3];         // the open's three integers
     unsigned char command[6]; // an exchange's command bytes
     int result;
 };
@@ -38,7 +38,7 @@ struct SimAdapter {
     int commitCount;
     bool open;
     bool unplugged;
-    bool frameOpen;             // 511 <- 0x00 seen, 511 <- 0x48 not yet
+    bool frameOpen;               // 511 <- 0x00 seen, 511 <- 0x48 not yet
     unsigned int framedRegisters; // bit n: image register n written inside the open frame
     int exchangeCount;
     SimFaults faults;
@@ -54,8 +54,8 @@ void SimPowerCycle(SimAdapter* adapter);
 // The three library calls, without any waiting (the caller applies the latency).
 int SimOpen(SimAdapter* adapter, int vendorId, int outputLength, int inputLength,
             DeviceRecord* device);
-SimExchangeResult SimExchange(SimAdapter* adapter, DeviceRecord* device,
-                              const unsigned char* send, unsigned char* receive);
+SimExchangeResult SimExchange(SimAdapter* adapter, DeviceRecord* device, const unsigned char* send,
+                              unsigned char* receive);
 int SimClose(SimAdapter* adapter, DeviceRecord* device);
 
 // Counts of recorded calls of one kind, for tests.

@@ -35,12 +35,24 @@ TEST(ConfigRecord, EncodesEveryByteOfATypicalRecord) {
     for (int i = 0; i < kConfigRecordSize; ++i) {
         unsigned char expected = 0;
         switch (i) {
-        case 16: expected = 2; break;
-        case 24: expected = 0x07; break;
-        case 25: expected = 0x7F; break;
-        case 26: expected = 0x04; break;
-        case 27: expected = 0x37; break;
-        case 505: expected = 0x4C; break;
+            case 16:
+                expected = 2;
+                break;
+            case 24:
+                expected = 0x07;
+                break;
+            case 25:
+                expected = 0x7F;
+                break;
+            case 26:
+                expected = 0x04;
+                break;
+            case 27:
+                expected = 0x37;
+                break;
+            case 505:
+                expected = 0x4C;
+                break;
         }
         EXPECT_EQ(expected, record.bytes[i]) << "byte " << i;
     }
@@ -131,7 +143,8 @@ TEST(ConfigRecord, EncodeDecodeEncodeIsIdentical) {
         Encoded first = Encode(selection, 2560, 1440);
         DecodedConfig decoded = DecodeConfigRecord(first.bytes);
         // A decoded index that names no entry comes back as no selection.
-        int reselected = decoded.controlModeIndex < kControlModeCount ? decoded.controlModeIndex : -1;
+        int reselected =
+            decoded.controlModeIndex < kControlModeCount ? decoded.controlModeIndex : -1;
         Encoded second = Encode(reselected, decoded.width, decoded.height);
         EXPECT_EQ(0, memcmp(first.bytes, second.bytes, kConfigRecordSize)) << selection;
     }

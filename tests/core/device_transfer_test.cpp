@@ -28,11 +28,19 @@ class DeviceTransfer : public ::testing::Test {
         SimReset(SimulatedAdapter());
         progressCount = 0;
     }
-    SimAdapter* adapter() { return SimulatedAdapter(); }
-    const SimCall& call(int n) { return adapter()->calls[n]; }
+    SimAdapter* adapter() {
+        return SimulatedAdapter();
+    }
+    const SimCall& call(int n) {
+        return adapter()->calls[n];
+    }
     void ExpectCommand(int n, unsigned char b1, unsigned int address, unsigned char value) {
-        const unsigned char expected[6] = {0x02, b1, static_cast<unsigned char>(address >> 8),
-                                           static_cast<unsigned char>(address & 0xFF), value, 0};
+        const unsigned char expected[6] = {0x02,
+                                           b1,
+                                           static_cast<unsigned char>(address >> 8),
+                                           static_cast<unsigned char>(address & 0xFF),
+                                           value,
+                                           0};
         ASSERT_EQ(kSimCallExchange, call(n).kind) << "call " << n;
         EXPECT_EQ(0, memcmp(expected, call(n).command, 6)) << "call " << n;
     }
@@ -162,8 +170,7 @@ TEST_F(DeviceTransfer, WriteStopsAtAFailedExchange) {
             }
         }
         // No progress for the failed register or any after it.
-        EXPECT_EQ(failing <= 1 ? 0 : failing - 2 > 32 ? 32 : failing - 2, progressCount)
-            << failing;
+        EXPECT_EQ(failing <= 1 ? 0 : failing - 2 > 32 ? 32 : failing - 2, progressCount) << failing;
     }
 }
 

@@ -9,15 +9,25 @@ namespace {
 
 class SimAdapterTest : public ::testing::Test {
   protected:
-    void SetUp() override { SimReset(&adapter); }
+    void SetUp() override {
+        SimReset(&adapter);
+    }
     SimExchangeResult Write(unsigned int address, unsigned char value) {
-        unsigned char send[8] = {0x02, 0x81, static_cast<unsigned char>(address >> 8),
-                                 static_cast<unsigned char>(address), value, 0};
+        unsigned char send[8] = {0x02,
+                                 0x81,
+                                 static_cast<unsigned char>(address >> 8),
+                                 static_cast<unsigned char>(address),
+                                 value,
+                                 0};
         return SimExchange(&adapter, &device, send, receive);
     }
     SimExchangeResult Read(unsigned int address) {
-        unsigned char send[8] = {0x02, 0x82, static_cast<unsigned char>(address >> 8),
-                                 static_cast<unsigned char>(address), 0, 0};
+        unsigned char send[8] = {0x02,
+                                 0x82,
+                                 static_cast<unsigned char>(address >> 8),
+                                 static_cast<unsigned char>(address),
+                                 0,
+                                 0};
         return SimExchange(&adapter, &device, send, receive);
     }
     void WriteFrame(unsigned char fill, int imageRegisters) {
@@ -26,7 +36,9 @@ class SimAdapterTest : public ::testing::Test {
             Write(n, fill);
         Write(511, 0x48);
     }
-    bool Open() { return SimOpen(&adapter, 0x3258, 6, 6, &device) == 0; }
+    bool Open() {
+        return SimOpen(&adapter, 0x3258, 6, 6, &device) == 0;
+    }
 
     static SimAdapter adapter;
     DeviceRecord device;
