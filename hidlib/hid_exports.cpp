@@ -1,0 +1,18 @@
+// Tandemix.dll's three exports: the library logic over the real Windows calls.
+#include "hidlib/hid_adapter.h"
+
+extern "C" __attribute__((dllexport)) int WINAPI OpenHidDevice(int vendorId, int outputReportLength,
+                                                               int inputReportLength,
+                                                               DeviceRecord* device) {
+    return OpenAdapter(kWindowsHidCalls, vendorId, outputReportLength, inputReportLength, device);
+}
+
+extern "C" __attribute__((dllexport)) int WINAPI WriteHidDevice(DeviceRecord* device,
+                                                                const unsigned char* send,
+                                                                unsigned char* receive) {
+    return ExchangeWithAdapter(kWindowsHidCalls, device, send, receive);
+}
+
+extern "C" __attribute__((dllexport)) int WINAPI CloseHidDevice(DeviceRecord* device) {
+    return CloseAdapter(kWindowsHidCalls, device);
+}
