@@ -17,6 +17,16 @@ struct alignas(4) DeviceRecord {
 };
 static_assert(sizeof(DeviceRecord) == 20, "DeviceRecord is five 32-bit words");
 
+// The USB contract between the library and the adapter's firmware:
+// - The adapter is a USB HID device with vendor ID kAdapterVendorId, the first integer of the
+//   open. Its HID interface has a top-level collection on a vendor-defined usage page (0xFF00 to
+//   0xFFFF), never a keyboard or mouse collection, which Windows keeps for itself.
+// - Its output and input reports carry report ID 0 and six bytes: seven bytes with the ID, the
+//   lengths the open's two 6s give without it.
+// - Each six-byte command travels as one output report, and the adapter answers it with one
+//   input report: bytes 0-3 repeat the command, byte 4 holds the register's value (for a write,
+//   the value stored), byte 5 is 0. The library waits at most about 500 ms for the answer.
+
 // The arguments the utility passes to OpenHidDevice.
 enum : int {
     kAdapterVendorId = 0x3258,      // the adapter's USB vendor ID
