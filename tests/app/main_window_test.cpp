@@ -1,0 +1,421 @@
+// The main window as start-up builds it: its controls, layout, snapping, keyboard and commands.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "config/config_window.h"
+#include "res/resource.h"
+#include "tests/app/app_harness.h"
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CreateTestMainWindow();
+    }
+    void TearDown() override {
+        DestroyTestMainWindow();
+    }
+};
+
+struct ControlRow {
+    HWND MainControls::*handle;
+    const char* className;
+    const char* text;
+    int x, y, width, height;
+    DWORD style;
+    int id;
+    bool controlFont;
+};
+
+// Wine drops WS_VSCROLL from a combo box's style and WS_BORDER from an edit box's as read back.
+const DWORD kStylesWineHides = WS_VSCROLL | WS_BORDER;
+
+const ControlRow kControls[] = {
+    {&MainControls::screenSizeCaption, "Static", "Mouse Target Screen Size", 388, 8, 136, 16,
+     WS_CHILD | SS_CENTER, 0, true},
+    {&MainControls::xLabel, "Static", "X", 445, 30, 20, 20, WS_CHILD | SS_CENTER, 0, true},
+    {&MainControls::controlModeCaption, "Static", "Control Mode", 150, 8, 96, 16,
+     WS_CHILD | SS_CENTER, 0, true},
+    {&MainControls::xSizeCaption, "Static", "X Size", 390, 49, 50, 20, WS_CHILD | SS_CENTER, 0,
+     true},
+    {&MainControls::ySizeCaption, "Static", "Y Size", 470, 49, 50, 20, WS_CHILD | SS_CENTER, 0,
+     true},
+    {&MainControls::controlModeList, "ComboBox", nullptr, 155, 26, 84, -1,
+     WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, true},
+    {&MainControls::saveButton, "Button", "Save To Tandemix", 128, 120, 134, 48,
+     WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0, true},
+    {&MainControls::readButton, "Button", "Read From Tandemix", 387, 120, 134, 48,
+     WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0, true},
+    {&MainControls::xBox, "Edit", nullptr, 390, 26, 50, 20, WS_CHILD | WS_BORDER | ES_NUMBER,
+     kXBoxId, false},
+    {&MainControls::yBox, "Edit", nullptr, 470, 26, 50, 20, WS_CHILD | WS_BORDER | ES_NUMBER,
+     kYBoxId, false},
+};
+
+TEST_F(MainWindow, TheTenControlsStandWhereTheyBelong) {
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    EXPECT_EQ(625, client.right);
+    EXPECT_EQ(220, client.bottom);
+    char className[64];
+    GetClassNameA(mainWindow, className, sizeof(className));
+    EXPECT_STREQ("TandemixloadClass", className);
+    EXPECT_EQ("Tandemix Configuration Utility", WindowText(mainWindow));
+    EXPECT_EQ(static_cast<DWORD>(WS_OVERLAPPEDWINDOW),
+              GetWindowLongA(mainWindow, GWL_STYLE) & WS_OVERLAPPEDWINDOW);
+    EXPECT_NE(nullptr, GetMenu(mainWindow));
+
+    for (const ControlRow& row : kControls) {
+        HWND control = mainControls.*row.handle;
+        SCOPED_TRACE(row.text ? row.text : row.className);
+        ASSERT_TRUE(IsWindow(control));
+        GetClassNameA(control, className, sizeof(className));
+        EXPECT_STREQ(row.className, className);
+        if (row.text) {
+            EXPECT_EQ(row.text, WindowText(control));
+        }
+        RECT rect = ClientRectOf(control);
+        EXPECT_EQ(row.x, rect.left);
+        EXPECT_EQ(row.y, rect.top);
+        EXPECT_EQ(row.width, rect.right - rect.left);
+        if (row.height > 0) {
+            EXPECT_EQ(row.height, rect.bottom - rect.top);
+        }
+        DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
+        const DWORD compared = ~(kStylesWineHides | WS_VISIBLE);
+        EXPECT_EQ(row.style & compared, style & compared) << std::hex << style;
+        EXPECT_TRUE(style & WS_VISIBLE); // the window itself is not shown yet
+        EXPECT_EQ(0, GetWindowLongA(control, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+        EXPECT_EQ(row.id, GetDlgCtrlID(control));
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+        EXPECT_EQ(row.controlFont, font == controlFont);
+    }
+    EXPECT_TRUE(IsWindowUnicode(mainControls.xBox));
+    EXPECT_EQ(3, SendMessageA(mainControls.controlModeList, CB_GETCOUNT, 0, 0));
+    const char* entries[] = {"ASCII", "Ext ASCII", "Key Number"};
+    for (int i = 0; i < 3; ++i) {
+        char entry[32] = "";
+        SendMessageA(mainControls.controlModeList, CB_GETLBTEXT, i,
+                     reinterpret_cast<LPARAM>(entry));
+        EXPECT_STREQ(entries[i], entry);
+    }
+}
+
+TEST_F(MainWindow, ControlFontIsEightAndAQuarterPointsMicrosoftSansSerif) {
+    LOGFONTA font = {};
+    ASSERT_NE(0, GetObjectA(controlFont, sizeof(font), &font));
+    HDC screen = GetDC(mainWindow);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(mainWindow, screen);
+    EXPECT_EQ(-MulDiv(33, dpi, 288), font.lfHeight);
+    EXPECT_EQ(FW_NORMAL, font.lfWeight);
+    EXPECT_EQ(DEFAULT_CHARSET, font.lfCharSet);
+    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+    EXPECT_STREQ("Microsoft Sans Serif", font.lfFaceName);
+}
+
+// Whether the control was shown, while its parent is not shown yet.
+bool ShownByItself(HWND control) {
+    return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+TEST(MainWindowCreation, CaptionAndButtonsWaitForTheFirstLayoutPass) {
+    SimReset(SimulatedAdapter());
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterMainWindowClass(instance);
+    CreateMainWindow(instance);
+    CreateControlFont();
+    CreateMainControls();
+    EXPECT_FALSE(ShownByItself(mainControls.screenSizeCaption));
+    EXPECT_FALSE(ShownByItself(mainControls.saveButton));
+    EXPECT_FALSE(ShownByItself(mainControls.readButton));
+    EXPECT_EQ(0, ClientRectOf(mainControls.saveButton).left);
+    EXPECT_EQ(0, ClientRectOf(mainControls.readButton).top);
+    EXPECT_TRUE(ShownByItself(mainControls.xLabel));
+    EXPECT_TRUE(ShownByItself(mainControls.controlModeList));
+    EXPECT_TRUE(ShownByItself(mainControls.xBox));
+    EXPECT_EQ(-1, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    LayoutControls();
+    PlaceButtons();
+    EXPECT_TRUE(ShownByItself(mainControls.screenSizeCaption));
+    EXPECT_EQ(387, ClientRectOf(mainControls.readButton).left);
+    DestroyTestMainWindow();
+}
+
+RECT Sizing(int edge, RECT rect) {
+    SendMessageA(mainWindow, WM_SIZING, edge, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+TEST_F(MainWindow, ResizingSnapsToTheGrid) {
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, TRUE);
+    long fw = frame.right - frame.left;
+    long fh = frame.bottom - frame.top;
+    RECT proposed = {100, 100, 100 + fw + 501, 100 + fh + 381};
+    RECT snapped = Sizing(WMSZ_RIGHT, proposed);
+    EXPECT_EQ(fw + 533, snapped.right - snapped.left);
+    EXPECT_EQ(fh + 357, snapped.bottom - snapped.top);
+    EXPECT_EQ(100, snapped.left);
+    EXPECT_EQ(100, snapped.top);
+
+    // The first drag of a fresh window snaps it at once, whichever edge is dragged.
+    RECT fresh;
+    GetWindowRect(mainWindow, &fresh);
+    for (int edge = WMSZ_LEFT; edge <= WMSZ_BOTTOMRIGHT; ++edge) {
+        RECT rect = Sizing(edge, fresh);
+        EXPECT_EQ(fw + 597, rect.right - rect.left) << edge;
+        EXPECT_EQ(fh + 309, rect.bottom - rect.top) << edge;
+        bool topMoves = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
+        bool leftMoves = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
+        EXPECT_EQ(topMoves ? fresh.bottom : fresh.top, topMoves ? rect.bottom : rect.top) << edge;
+        EXPECT_EQ(leftMoves ? fresh.right : fresh.left, leftMoves ? rect.right : rect.left) << edge;
+    }
+    EXPECT_EQ(TRUE,
+              SendMessageA(mainWindow, WM_SIZING, WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&fresh)));
+}
+
+TEST_F(MainWindow, MinimisingSkipsTheLayoutAndRestoringRunsIt) {
+    ShowTestMainWindow();
+    SetWindowPos(mainControls.saveButton, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(mainWindow, SW_MINIMIZE);
+    PumpMessages(50);
+    EXPECT_EQ(5, ClientRectOf(mainControls.saveButton).left);
+    ShowWindow(mainWindow, SW_RESTORE);
+    PumpMessages(50);
+    EXPECT_EQ(128, ClientRectOf(mainControls.saveButton).left);
+    EXPECT_EQ(120, ClientRectOf(mainControls.saveButton).top);
+}
+
+// Records the heights given to the list, under its own procedure.
+WNDPROC listProcBelowSpy;
+int listHeights[8];
+int listHeightCount;
+
+LRESULT CALLBACK ListSizeSpy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WINDOWPOSCHANGING) {
+        const WINDOWPOS* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (!(position->flags & SWP_NOSIZE) && listHeightCount < 8)
+            listHeights[listHeightCount++] = position->cy;
+    }
+    return CallWindowProcA(listProcBelowSpy, window, message, wParam, lParam);
+}
+
+TEST_F(MainWindow, TheListDropsDownTo256AndClosesTo24) {
+    ShowTestMainWindow();
+    listHeightCount = 0;
+    listProcBelowSpy = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        mainControls.controlModeList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSizeSpy)));
+    SendMessageA(mainControls.controlModeList, CB_SHOWDROPDOWN, TRUE, 0);
+    PumpMessages(30);
+    SendMessageA(mainControls.controlModeList, CB_SHOWDROPDOWN, FALSE, 0);
+    PumpMessages(30);
+    SetWindowLongPtrA(mainControls.controlModeList, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(listProcBelowSpy));
+    // The list adjusts its own height around ours; what counts is what the window asked for.
+    ASSERT_GE(listHeightCount, 2);
+    EXPECT_EQ(256, listHeights[0]);
+    bool closedTo24 = false;
+    for (int i = 1; i < listHeightCount; ++i)
+        closedTo24 = closedTo24 || listHeights[i] == 24;
+    EXPECT_TRUE(closedTo24);
+    RECT rect = ClientRectOf(mainControls.controlModeList);
+    EXPECT_EQ(155, rect.left);
+    EXPECT_EQ(26, rect.top);
+    EXPECT_EQ(84, rect.right - rect.left);
+}
+
+TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
+    ShowTestMainWindow();
+    HWND list = mainControls.controlModeList;
+    HWND save = mainControls.saveButton;
+    HWND read = mainControls.readButton;
+    struct Step {
+        HWND from;
+        WORD key;
+        bool shift;
+        HWND to;
+    };
+    const Step steps[] = {
+        {mainWindow, VK_TAB, false, list}, {list, VK_TAB, false, save},
+        {save, VK_TAB, false, read},       {read, VK_TAB, false, list},
+        {mainWindow, VK_TAB, true, read},  {read, VK_TAB, true, save},
+        {save, VK_TAB, true, list},        {list, VK_TAB, true, read},
+        {save, VK_RIGHT, false, read},     {read, VK_LEFT, false, save},
+        {read, VK_UP, false, save},        {save, VK_UP, false, save},
+        {save, VK_DOWN, false, read},      {read, VK_DOWN, false, read},
+        {save, VK_LEFT, false, save},      {read, VK_RIGHT, false, read},
+    };
+    for (const Step& step : steps) {
+        SetFocus(step.from);
+        PumpMessages(20);
+        ASSERT_EQ(step.from, GetFocus());
+        PressKey(step.key, false, step.shift);
+        EXPECT_EQ(step.to, GetFocus())
+            << "key " << step.key << " shift " << step.shift << " from " << WindowText(step.from);
+    }
+}
+
+TEST_F(MainWindow, AClickOnTheEmptyClientAreaTakesTheFocus) {
+    ShowTestMainWindow();
+    SetFocus(mainControls.xBox);
+    PumpMessages(20);
+    ClickClientPoint(mainWindow, 600, 200);
+    EXPECT_EQ(mainWindow, GetFocus());
+    std::string before = WindowText(mainControls.xBox);
+    PressKey('7');
+    EXPECT_EQ(before, WindowText(mainControls.xBox));
+}
+
+TEST_F(MainWindow, NewResetsTheSettingsAndLaysOut) {
+    ShowTestMainWindow();
+    SetWindowTextA(mainControls.xBox, "800");
+    SetWindowTextA(mainControls.yBox, "");
+    SendMessageA(mainControls.controlModeList, CB_SETCURSEL, 2, 0);
+    SetWindowPos(mainControls.readButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    configurationChanged = false; // as if saved: no question
+    SendMessageA(mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
+    EXPECT_EQ(0, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(mainControls.xBox));
+    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CYSCREEN)), WindowText(mainControls.yBox));
+    EXPECT_EQ(387, ClientRectOf(mainControls.readButton).left);
+}
+
+TEST_F(MainWindow, AcceleratorsWorkWhicheverControlHasTheFocus) {
+    ShowTestMainWindow();
+    HWND targets[] = {mainWindow, mainControls.controlModeList, mainControls.xBox,
+                      mainControls.saveButton};
+    for (HWND target : targets) {
+        SCOPED_TRACE(WindowText(target));
+        SetFocus(target);
+        PumpMessages(20);
+        SetWindowTextA(mainControls.xBox, "1234");
+        configurationChanged = false;
+        PressKey('N', true);
+        EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(mainControls.xBox));
+
+        const Answer openAnswer[] = {{"Open File", IDCANCEL, nullptr, 0, 3000}};
+        ModalAnswerer opened(openAnswer, 1);
+        SetFocus(target);
+        PressKey('O', true);
+        opened.Finish();
+        EXPECT_TRUE(opened.seen[0].found);
+
+        const Answer saveAnswer[] = {{"Save File", IDCANCEL, nullptr, 0, 3000}};
+        ModalAnswerer saved(saveAnswer, 1);
+        SetFocus(target);
+        PressKey('S', true);
+        saved.Finish();
+        EXPECT_TRUE(saved.seen[0].found);
+        EXPECT_EQ("Config.TNX", saved.seen[0].fileName);
+    }
+}
+
+TEST_F(MainWindow, AboutBoxClosesOnOkEnterAndEscape) {
+    ShowTestMainWindow();
+    const Answer ways[] = {{"About Velomark", IDOK, nullptr, 0, 3000},
+                           {"About Velomark", IDOK, nullptr, VK_RETURN, 3000},
+                           {"About Velomark", IDOK, nullptr, VK_ESCAPE, 3000}};
+    for (const Answer& way : ways) {
+        ModalAnswerer answerer(&way, 1);
+        SendMessageA(mainWindow, WM_COMMAND, IDM_HELP_ABOUT, 0);
+        answerer.Finish();
+        ASSERT_TRUE(answerer.seen[0].found) << way.key;
+        EXPECT_EQ(mainWindow, answerer.seen[0].owner);
+        EXPECT_FALSE(IsWindow(answerer.seen[0].window));
+        std::string text = answerer.seen[0].text;
+        EXPECT_EQ(0u, text.find("Tandemix.exe version 23160.0\n")) << text;
+    }
+}
+
+TEST_F(MainWindow, AnUnknownCommandDoesNothing) {
+    ShowTestMainWindow();
+    SetWindowTextA(mainControls.xBox, "999");
+    SendMessageA(mainWindow, WM_COMMAND, 4242, 0);
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
+    PumpMessages(30);
+    EXPECT_TRUE(IsWindow(mainWindow));
+    EXPECT_EQ("999", WindowText(mainControls.xBox));
+    EXPECT_EQ(nullptr, FindThreadWindow(GetCurrentThreadId(), "#32770", nullptr));
+    EXPECT_EQ(0, SimulatedAdapter()->callCount);
+}
+
+TEST_F(MainWindow, EnterOnAFocusedButtonRunsItsCommand) {
+    ShowTestMainWindow();
+    const Answer box[] = {{"Tandemix Configuration Utility", IDOK, nullptr, 0, 5000}};
+    ModalAnswerer answerer(box, 1);
+    SetFocus(mainControls.readButton);
+    PumpMessages(20);
+    PressKey(VK_RETURN);
+    answerer.Finish();
+    EXPECT_EQ("The configuration was successfully read from the Tandemix", answerer.seen[0].text);
+    EXPECT_EQ(32, SimCountCalls(SimulatedAdapter(), kSimCallExchange));
+}
+
+// The window side of the record rules, on the real controls.
+struct EntryCase {
+    const char* entry;
+    unsigned int stored; // 0: the screen's size minus one
+};
+
+TEST_F(MainWindow, BuildReadsTheBoxesAndReplacesOutOfRangeEntries) {
+    const EntryCase widths[] = {{"640", 0}, {"641", 640},   {"15361", 15360},  {"15362", 0},
+                                {"", 0},    {"1920", 1919}, {"99999999999", 0}};
+    const EntryCase heights[] = {{"480", 0}, {"481", 480}, {"8641", 8640}, {"8642", 0}, {"", 0}};
+    unsigned int screenWidth = GetSystemMetrics(SM_CXSCREEN) - 1;
+    unsigned int screenHeight = GetSystemMetrics(SM_CYSCREEN) - 1;
+    unsigned char record[kConfigRecordSize];
+    for (const EntryCase& c : widths) {
+        SetWindowTextA(mainControls.xBox, c.entry);
+        ASSERT_TRUE(BuildConfigRecord(record));
+        EXPECT_EQ(c.stored ? c.stored : screenWidth, record[24] * 256u + record[25]) << c.entry;
+        EXPECT_EQ(c.entry, WindowText(mainControls.xBox)); // the box keeps what was typed
+    }
+    for (const EntryCase& c : heights) {
+        SetWindowTextA(mainControls.yBox, c.entry);
+        BuildConfigRecord(record);
+        EXPECT_EQ(c.stored ? c.stored : screenHeight, record[26] * 256u + record[27]) << c.entry;
+    }
+}
+
+TEST_F(MainWindow, ApplyShowsTheRecordAndBuildGivesItBack) {
+    unsigned char record[kConfigRecordSize] = {};
+    record[16] = 2;
+    record[24] = 0xFF;
+    record[25] = 0xFF;
+    record[26] = 0x00;
+    record[27] = 0x00;
+    ASSERT_TRUE(ApplyConfigRecord(record));
+    EXPECT_EQ("65536", WindowText(mainControls.xBox));
+    EXPECT_EQ("1", WindowText(mainControls.yBox));
+    EXPECT_EQ(2, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+
+    record[16] = 5;
+    ApplyConfigRecord(record);
+    EXPECT_EQ(-1, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    unsigned char built[kConfigRecordSize];
+    BuildConfigRecord(built);
+    EXPECT_EQ(0xFF, built[16]);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) - 1, built[24] * 256 + built[25]);
+    ApplyConfigRecord(built);
+    EXPECT_EQ(-1, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+
+    SetWindowTextA(mainControls.xBox, "2560");
+    SetWindowTextA(mainControls.yBox, "1440");
+    SendMessageA(mainControls.controlModeList, CB_SETCURSEL, 1, 0);
+    unsigned char first[kConfigRecordSize];
+    unsigned char second[kConfigRecordSize];
+    BuildConfigRecord(first);
+    ApplyConfigRecord(first);
+    BuildConfigRecord(second);
+    EXPECT_EQ(0, memcmp(first, second, kConfigRecordSize));
+    EXPECT_EQ("2560", WindowText(mainControls.xBox));
+}
+
+} // namespace
