@@ -58,9 +58,11 @@ bool SaveConfigFile() {
         ShowFileError("Error saving the file");
         return false;
     }
-    size_t written = fwrite(record, 1, kConfigRecordSize, file);
+    // The bytes reach the disk at the flush; a full disk shows only there.
+    bool written = fwrite(record, 1, kConfigRecordSize, file) == kConfigRecordSize &&
+                   fflush(file) == 0 && !ferror(file);
     bool closed = fclose(file) == 0;
-    if (written != kConfigRecordSize || !closed) {
+    if (!written || !closed) {
         ShowFileError("Error saving the file");
         return false;
     }

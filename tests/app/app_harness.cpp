@@ -1,6 +1,7 @@
 // The harness behind the in-process window tests.
 #include "tests/app/app_harness.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "app/app_state.h"
@@ -166,6 +167,18 @@ BOOL CALLBACK ScanChild(HWND child, LPARAM parameter) {
 
 const int kFileNameControl = 0x47c; // the name box of the platform's file dialogs
 
+void Press(HWND window, const Answer& answer) {
+    if (answer.key) {
+        HWND focus = GetDlgItem(window, answer.button);
+        PostMessageA(focus ? focus : window, WM_KEYDOWN, answer.key, 0);
+        PostMessageA(focus ? focus : window, WM_KEYUP, answer.key, 0xC0000000);
+    } else {
+        // Posted, not sent: a sent click would wait for a question the click raises.
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, answer.button)));
+    }
+}
+
 void Observe(HWND window, SeenWindow* seen) {
     seen->found = true;
     seen->window = window;
@@ -225,14 +238,16 @@ void ModalAnswerer::Run(const Answer* answers, int count) {
         handled[n] = window;
         if (answer.fileName)
             SetDlgItemTextA(window, kFileNameControl, answer.fileName);
-        if (answer.key) {
-            HWND focus = GetDlgItem(window, answer.button);
-            PostMessageA(focus ? focus : window, WM_KEYDOWN, answer.key, 0);
-            PostMessageA(focus ? focus : window, WM_KEYUP, answer.key, 0xC0000000);
-        } else {
-            // Posted, not sent: a sent click would wait for a question the click raises.
-            PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, answer.button)));
+        // A window that is still up and enabled a while later (it took the answer before it was
+        // ready) is answered again; one that waits on a question of its own is disabled.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            Press(window, answer);
+            for (int i = 0;
+                 i < 100 && IsWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window);
+                 ++i)
+                Sleep(10);
+            if (!IsWindow(window) || !IsWindowVisible(window) || !IsWindowEnabled(window))
+                break;
         }
         answeredCount.fetch_add(1);
     }
