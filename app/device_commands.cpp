@@ -53,10 +53,8 @@ void OpenProgressWindow(int dialogId) {
 }
 
 bool BeginDeviceCommand(bool askAboutUnsavedChanges) {
-    if (commandRunning) {
-        MessageBeep(MB_OK);
+    if (RefusedDuringTransfer())
         return false;
-    }
     if (askAboutUnsavedChanges && !ConfirmUnsavedChanges())
         return false;
     commandRunning = true;
@@ -92,6 +90,13 @@ void ShowResult(const char* text, UINT style) {
 
 bool DeviceCommandRunning() {
     return commandRunning;
+}
+
+bool RefusedDuringTransfer() {
+    if (!commandRunning)
+        return false;
+    MessageBeep(MB_OK);
+    return true;
 }
 
 void CloseAfterTransfer() {

@@ -14,5 +14,8 @@ INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 // True from the start of a device command until its result box: other commands wait.
 bool DeviceCommandRunning();
+// Beeps and returns true while a device command runs: New, Open, Save and a second device
+// command would change the window or read it half-way through a transfer.
+bool RefusedDuringTransfer();
 // A close asked for during a transfer, carried out when the transfer has ended.
 void CloseAfterTransfer();

@@ -44,14 +44,6 @@ void ControlCommand(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// New, Open and Save would change the window or read it half-way through a transfer.
-bool RefusedDuringTransfer() {
-    if (!DeviceCommandRunning())
-        return false;
-    MessageBeep(MB_OK);
-    return true;
-}
-
 void Command(WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
         case IDM_FILE_NEW:

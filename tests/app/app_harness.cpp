@@ -106,6 +106,17 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+int SelectedControlMode() {
+    return static_cast<int>(SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+}
+
+void ShowSavedSettings(int mode, const char* width, const char* height) {
+    SendMessageA(mainControls.controlModeList, CB_SETCURSEL, mode, 0);
+    SetWindowTextA(mainControls.xBox, width);
+    SetWindowTextA(mainControls.yBox, height);
+    configurationChanged = false;
+}
+
 RECT ClientRectOf(HWND control) {
     RECT rect;
     GetWindowRect(control, &rect);
@@ -144,10 +155,6 @@ HWND FindWindowSkipping(DWORD thread, const char* className, const char* title, 
     EnumThreadWindows(thread, MatchWindow, reinterpret_cast<LPARAM>(&request));
     return request.found;
 }
-
-struct ChildScan {
-    SeenWindow* seen;
-};
 
 BOOL CALLBACK ScanChild(HWND child, LPARAM parameter) {
     SeenWindow* seen = reinterpret_cast<SeenWindow*>(parameter);

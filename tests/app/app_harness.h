@@ -26,6 +26,9 @@ void PressKey(WORD key, bool control = false, bool shift = false);
 void ClickClientPoint(HWND window, int x, int y);
 
 std::string WindowText(HWND window);
+int SelectedControlMode(); // -1 for none
+// Puts settings into the controls as if the user had entered them and then saved them.
+void ShowSavedSettings(int mode, const char* width, const char* height);
 RECT ClientRectOf(HWND control); // the control's rectangle in its parent's client coordinates
 
 // What a helper thread saw of one modal window before it answered it.

@@ -78,10 +78,6 @@ std::string RecordFile(unsigned char mode, unsigned int width, unsigned int heig
     return record;
 }
 
-int Selection() {
-    return static_cast<int>(SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
-}
-
 class ConfigFile : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -121,18 +117,11 @@ class ConfigFile : public ::testing::Test {
         proposed = answerer.seen[0].fileName;
     }
 
-    void Show(int mode, const char* width, const char* height) {
-        SendMessageA(mainControls.controlModeList, CB_SETCURSEL, mode, 0);
-        SetWindowTextA(mainControls.xBox, width);
-        SetWindowTextA(mainControls.yBox, height);
-        configurationChanged = false;
-    }
-
     std::string proposed;
 };
 
 TEST_F(ConfigFile, SaveProposesTheDefaultNameThenThePathAndWrites512Bytes) {
-    Show(2, "1920", "1080");
+    ShowSavedSettings(2, "1920", "1080");
     std::string path = TestPath("first.tnx");
     DeleteFileA(path.c_str());
     configurationChanged = true;
@@ -144,7 +133,7 @@ TEST_F(ConfigFile, SaveProposesTheDefaultNameThenThePathAndWrites512Bytes) {
 
     // The next Save starts from that path (the dialog shows its folder and name); a confirmed
     // overwrite replaces the file.
-    Show(1, "2560", "1440");
+    ShowSavedSettings(1, "2560", "1440");
     const Answer answers[] = {{"Save File", IDOK, nullptr, 0, kWait},
                               {"Save File", IDYES, nullptr, 0, kWait}};
     ModalAnswerer answerer(answers, 2);
@@ -165,28 +154,29 @@ TEST_F(ConfigFile, SaveProposesTheDefaultNameThenThePathAndWrites512Bytes) {
     EXPECT_EQ("Config.TNX", proposed);
 }
 
-TEST_F(ConfigFile, TheSaveAndOpenDialogsAreAskedForAsTheFileCommandsNeed) {
-    const Answer answers[] = {{"Save File", IDCANCEL, nullptr, 0, kWait}};
-    ModalAnswerer* answerer = nullptr;
-    Run(IDM_FILE_SAVE, answers, 1, &answerer);
-    ASSERT_TRUE(answerer->seen[0].found);
-    EXPECT_EQ(mainWindow, answerer->seen[0].owner);
-    delete answerer;
-    if (sizeof(void*) == 4) {
-        EXPECT_EQ(76u, OPENFILENAME_SIZE_VERSION_400A); // the size the dialogs are given
+TEST_F(ConfigFile, BothDialogsBelongToTheMainWindow) {
+    const int commands[] = {IDM_FILE_SAVE, IDM_FILE_OPEN};
+    const Answer answers[] = {{"Save File", IDCANCEL, nullptr, 0, kWait},
+                              {"Open File", IDCANCEL, nullptr, 0, kWait}};
+    for (int n = 0; n < 2; ++n) {
+        ModalAnswerer* answerer = nullptr;
+        Run(commands[n], &answers[n], 1, &answerer);
+        ASSERT_TRUE(answerer->seen[0].found) << answers[n].title;
+        EXPECT_EQ(mainWindow, answerer->seen[0].owner) << answers[n].title;
+        delete answerer;
     }
 }
 
 TEST_F(ConfigFile, ARoundTripRestoresTheWindowAndSavesTheSameBytes) {
-    Show(1, "3840", "2160");
+    ShowSavedSettings(1, "3840", "2160");
     std::string path = TestPath("round.tnx");
     DeleteFileA(path.c_str());
     ASSERT_TRUE(Save(path));
     std::string saved = ReadFile(path);
-    Show(0, "800", "600");
+    ShowSavedSettings(0, "800", "600");
     configFileName[0] = '\0';
     Open(path);
-    EXPECT_EQ(1, Selection());
+    EXPECT_EQ(1, SelectedControlMode());
     EXPECT_EQ("3840", WindowText(mainControls.xBox));
     EXPECT_EQ("2160", WindowText(mainControls.yBox));
     std::string again = TestPath("round-again.tnx");
@@ -201,7 +191,7 @@ TEST_F(ConfigFile, OpenTakesTheFirst512BytesOfAnyFile) {
     std::string path = TestPath("long.bin");
     WriteFile(path, longFile);
     Open(path);
-    EXPECT_EQ(2, Selection());
+    EXPECT_EQ(2, SelectedControlMode());
     EXPECT_EQ("1280", WindowText(mainControls.xBox));
     EXPECT_EQ("1024", WindowText(mainControls.yBox));
 
@@ -210,7 +200,7 @@ TEST_F(ConfigFile, OpenTakesTheFirst512BytesOfAnyFile) {
     path = TestPath("image.cfg");
     WriteFile(path, adapterImage);
     Open(path);
-    EXPECT_EQ(1, Selection());
+    EXPECT_EQ(1, SelectedControlMode());
     EXPECT_EQ("1600", WindowText(mainControls.xBox));
 }
 
@@ -218,7 +208,7 @@ TEST_F(ConfigFile, AnUnknownControlModeOpensAsNoSelectionAndSavesAsFF) {
     std::string path = TestPath("mode5.tnx");
     WriteFile(path, RecordFile(5, 1920, 1080));
     Open(path);
-    EXPECT_EQ(-1, Selection());
+    EXPECT_EQ(-1, SelectedControlMode());
     std::string saved = TestPath("mode5-saved.tnx");
     DeleteFileA(saved.c_str());
     configFileName[0] = '\0';
@@ -230,7 +220,7 @@ TEST_F(ConfigFile, ShortAndEmptyFilesAreRefusedAndChangeNothing) {
     const std::string contents[] = {"", RecordFile(2, 1920, 1080).substr(0, 511),
                                     RecordFile(2, 1920, 1080).substr(0, 28)};
     for (const std::string& content : contents) {
-        Show(1, "1111", "777");
+        ShowSavedSettings(1, "1111", "777");
         configurationChanged = true;
         SetWindowPos(mainControls.saveButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         std::string path = TestPath("short.tnx");
@@ -245,7 +235,7 @@ TEST_F(ConfigFile, ShortAndEmptyFilesAreRefusedAndChangeNothing) {
         EXPECT_EQ("Invalid configuration file", answerer.seen[2].text);
         EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), answerer.seen[2].icon);
         EXPECT_EQ(mainWindow, answerer.seen[2].owner);
-        EXPECT_EQ(1, Selection());
+        EXPECT_EQ(1, SelectedControlMode());
         EXPECT_EQ("1111", WindowText(mainControls.xBox));
         EXPECT_EQ("777", WindowText(mainControls.yBox));
         EXPECT_TRUE(configurationChanged);
@@ -254,11 +244,11 @@ TEST_F(ConfigFile, ShortAndEmptyFilesAreRefusedAndChangeNothing) {
 }
 
 TEST_F(ConfigFile, CancelledOpenChangesNothing) {
-    Show(2, "1234", "987");
+    ShowSavedSettings(2, "1234", "987");
     strcpy(configFileName, "C:\\somewhere\\kept.tnx");
     const Answer answers[] = {{"Open File", IDCANCEL, nullptr, 0, kWait}};
     Run(IDM_FILE_OPEN, answers, 1);
-    EXPECT_EQ(2, Selection());
+    EXPECT_EQ(2, SelectedControlMode());
     EXPECT_EQ("1234", WindowText(mainControls.xBox));
     EXPECT_STREQ("C:\\somewhere\\kept.tnx", configFileName);
 }
@@ -308,7 +298,7 @@ TEST_F(ConfigFile, ALockedFileCannotBeOpened) {
     HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    Show(0, "1000", "700");
+    ShowSavedSettings(0, "1000", "700");
     const Answer answers[] = {{"Open File", IDOK, path.c_str(), 0, kWait},
                               {kCaption, IDOK, nullptr, 0, kWait}};
     ModalAnswerer answerer(answers, 2);
@@ -316,7 +306,7 @@ TEST_F(ConfigFile, ALockedFileCannotBeOpened) {
     answerer.Finish();
     CloseHandle(lock);
     EXPECT_EQ("Error opening the file", answerer.seen[1].text);
-    EXPECT_EQ(0, Selection());
+    EXPECT_EQ(0, SelectedControlMode());
     EXPECT_EQ("1000", WindowText(mainControls.xBox));
 }
 
@@ -374,7 +364,7 @@ TEST_F(ConfigFile, TypingAndChoosingMarkTheConfigurationChanged) {
     SetFocus(mainControls.controlModeList);
     PumpMessages(20);
     PressKey(VK_DOWN);
-    EXPECT_EQ(1, Selection());
+    EXPECT_EQ(1, SelectedControlMode());
     EXPECT_TRUE(configurationChanged);
 }
 
@@ -403,7 +393,7 @@ TEST_F(ConfigFile, TheQuestionGuardsNewOpenExitAndClose) {
             CreateTestMainWindow();
             ShowTestMainWindow();
         }
-        Show(2, "1500", "1000");
+        ShowSavedSettings(2, "1500", "1000");
         configurationChanged = true;
         // Yes leads to the Save dialog, cancelled here: the command is abandoned.
         Answer answers[] = {
@@ -427,10 +417,10 @@ TEST_F(ConfigFile, TheQuestionGuardsNewOpenExitAndClose) {
         if (closing) {
             EXPECT_EQ(!c.commandRuns, IsWindow(mainWindow) != FALSE);
         } else if (c.command == IDM_FILE_NEW) {
-            EXPECT_EQ(c.commandRuns ? 0 : 2, Selection());
+            EXPECT_EQ(c.commandRuns ? 0 : 2, SelectedControlMode());
             EXPECT_EQ(!c.commandRuns, configurationChanged);
         } else {
-            EXPECT_EQ(2, Selection()); // the Open dialog was cancelled either way
+            EXPECT_EQ(2, SelectedControlMode()); // the Open dialog was cancelled either way
         }
     }
 }

@@ -82,10 +82,6 @@ std::string Progress(const char* verb, int data) {
     return text;
 }
 
-int Selection() {
-    return static_cast<int>(SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
-}
-
 class DeviceCommands : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -112,15 +108,8 @@ class DeviceCommands : public ::testing::Test {
         return answerer;
     }
 
-    void ShowSettings(int mode, const char* width, const char* height) {
-        SendMessageA(mainControls.controlModeList, CB_SETCURSEL, mode, 0);
-        SetWindowTextA(mainControls.xBox, width);
-        SetWindowTextA(mainControls.yBox, height);
-        configurationChanged = false;
-    }
-
     void ExpectSettings(int mode, const char* width, const char* height) {
-        EXPECT_EQ(mode, Selection());
+        EXPECT_EQ(mode, SelectedControlMode());
         EXPECT_EQ(width, WindowText(mainControls.xBox));
         EXPECT_EQ(height, WindowText(mainControls.yBox));
     }
@@ -131,7 +120,7 @@ class DeviceCommands : public ::testing::Test {
 };
 
 TEST_F(DeviceCommands, AWriteShowsItsProgressAndCommitsTheWindowsSettings) {
-    ShowSettings(2, "1920", "1080");
+    ShowSavedSettings(2, "1920", "1080");
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
     ModalAnswerer* answerer = Click(mainControls.saveButton, answers, 1);
     ASSERT_TRUE(answerer->seen[0].found);
@@ -175,7 +164,7 @@ TEST_F(DeviceCommands, EachTransferIsFramedByAtLeast100MsOfPumping) {
 }
 
 TEST_F(DeviceCommands, AReadShowsTheAdaptersValuesAndLaysTheWindowOut) {
-    ShowSettings(0, "800", "600");
+    ShowSavedSettings(0, "800", "600");
     adapter()->registers[16] = 1;
     adapter()->registers[24] = 0x09;
     adapter()->registers[25] = 0xFF; // 2560
@@ -196,7 +185,7 @@ TEST_F(DeviceCommands, AReadShowsTheAdaptersValuesAndLaysTheWindowOut) {
 }
 
 TEST_F(DeviceCommands, NoAdapterGivesTheNotFoundBoxAndChangesNothing) {
-    ShowSettings(1, "1111", "777");
+    ShowSavedSettings(1, "1111", "777");
     adapter()->faults.absent = true;
     HWND buttons[] = {mainControls.saveButton, mainControls.readButton};
     for (HWND button : buttons) {
@@ -212,7 +201,7 @@ TEST_F(DeviceCommands, NoAdapterGivesTheNotFoundBoxAndChangesNothing) {
 }
 
 TEST_F(DeviceCommands, AFailedExchangeIsReportedAndNothingIsCommittedOrShown) {
-    ShowSettings(1, "1111", "777");
+    ShowSavedSettings(1, "1111", "777");
     adapter()->faults.failAtExchange = 17;
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
     ModalAnswerer* answerer = Click(mainControls.saveButton, answers, 1);
@@ -240,7 +229,7 @@ TEST_F(DeviceCommands, AFailedExchangeIsReportedAndNothingIsCommittedOrShown) {
 }
 
 TEST_F(DeviceCommands, ReadAsksAboutUnsavedChangesAndClearsTheFlag) {
-    ShowSettings(1, "1111", "777");
+    ShowSavedSettings(1, "1111", "777");
     configurationChanged = true;
     const Answer cancel[] = {{kCaption, IDCANCEL, nullptr, 0, kWait}};
     ModalAnswerer* answerer = Click(mainControls.readButton, cancel, 1);
@@ -278,7 +267,7 @@ void ClickStorm(int count) {
 }
 
 TEST_F(DeviceCommands, AClickStormDuringATransferStartsNothingElse) {
-    ShowSettings(2, "1920", "1080");
+    ShowSavedSettings(2, "1920", "1080");
     configurationChanged = true; // New and Open would ask, if they ran
     adapter()->faults.latencyMs = 2;
     observed.atProgress = ClickStorm;

@@ -140,7 +140,7 @@ TEST(MainWindowCreation, CaptionAndButtonsWaitForTheFirstLayoutPass) {
     EXPECT_TRUE(ShownByItself(mainControls.xLabel));
     EXPECT_TRUE(ShownByItself(mainControls.controlModeList));
     EXPECT_TRUE(ShownByItself(mainControls.xBox));
-    EXPECT_EQ(-1, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(-1, SelectedControlMode());
     LayoutControls();
     PlaceButtons();
     EXPECT_TRUE(ShownByItself(mainControls.screenSizeCaption));
@@ -281,7 +281,7 @@ TEST_F(MainWindow, NewResetsTheSettingsAndLaysOut) {
     SetWindowPos(mainControls.readButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     configurationChanged = false; // as if saved: no question
     SendMessageA(mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
-    EXPECT_EQ(0, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(0, SelectedControlMode());
     EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(mainControls.xBox));
     EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CYSCREEN)), WindowText(mainControls.yBox));
     EXPECT_EQ(387, ClientRectOf(mainControls.readButton).left);
@@ -300,20 +300,16 @@ TEST_F(MainWindow, AcceleratorsWorkWhicheverControlHasTheFocus) {
         PressKey('N', true);
         EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(mainControls.xBox));
 
-        const Answer openAnswer[] = {{"Open File", IDCANCEL, nullptr, 0, 3000}};
-        ModalAnswerer opened(openAnswer, 1);
-        SetFocus(target);
-        PressKey('O', true);
-        opened.Finish();
-        EXPECT_TRUE(opened.seen[0].found);
-
-        const Answer saveAnswer[] = {{"Save File", IDCANCEL, nullptr, 0, 3000}};
-        ModalAnswerer saved(saveAnswer, 1);
-        SetFocus(target);
-        PressKey('S', true);
-        saved.Finish();
-        EXPECT_TRUE(saved.seen[0].found);
-        EXPECT_EQ("Config.TNX", saved.seen[0].fileName);
+        const WORD keys[] = {'O', 'S'};
+        const Answer dialogs[] = {{"Open File", IDCANCEL, nullptr, 0, 3000},
+                                  {"Save File", IDCANCEL, nullptr, 0, 3000}};
+        for (int n = 0; n < 2; ++n) {
+            ModalAnswerer answerer(&dialogs[n], 1);
+            SetFocus(target);
+            PressKey(keys[n], true);
+            answerer.Finish();
+            EXPECT_TRUE(answerer.seen[0].found) << dialogs[n].title;
+        }
     }
 }
 
@@ -394,17 +390,17 @@ TEST_F(MainWindow, ApplyShowsTheRecordAndBuildGivesItBack) {
     ASSERT_TRUE(ApplyConfigRecord(record));
     EXPECT_EQ("65536", WindowText(mainControls.xBox));
     EXPECT_EQ("1", WindowText(mainControls.yBox));
-    EXPECT_EQ(2, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(2, SelectedControlMode());
 
     record[16] = 5;
     ApplyConfigRecord(record);
-    EXPECT_EQ(-1, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(-1, SelectedControlMode());
     unsigned char built[kConfigRecordSize];
     BuildConfigRecord(built);
     EXPECT_EQ(0xFF, built[16]);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) - 1, built[24] * 256 + built[25]);
     ApplyConfigRecord(built);
-    EXPECT_EQ(-1, SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(-1, SelectedControlMode());
 
     SetWindowTextA(mainControls.xBox, "2560");
     SetWindowTextA(mainControls.yBox, "1440");

@@ -22,6 +22,19 @@ Encoded Encode(int selection, unsigned int width, unsigned int height,
     return record;
 }
 
+// A record as a file or the adapter may hold it: every byte `fill`, then the three fields.
+Encoded StoredRecord(unsigned char mode, unsigned int storedWidth, unsigned int storedHeight,
+                     unsigned char fill = 0) {
+    Encoded record;
+    memset(record.bytes, fill, sizeof(record.bytes));
+    record.bytes[16] = mode;
+    record.bytes[24] = static_cast<unsigned char>(storedWidth >> 8);
+    record.bytes[25] = static_cast<unsigned char>(storedWidth & 0xFF);
+    record.bytes[26] = static_cast<unsigned char>(storedHeight >> 8);
+    record.bytes[27] = static_cast<unsigned char>(storedHeight & 0xFF);
+    return record;
+}
+
 unsigned int StoredWidth(const Encoded& record) {
     return record.bytes[24] * 256u + record.bytes[25];
 }
@@ -103,36 +116,21 @@ TEST(ConfigRecord, ReplacementIsNotHeldAgainstTheBounds) {
 }
 
 TEST(ConfigRecord, DecodesShownSizesAsStoredPlusOne) {
-    unsigned char record[kConfigRecordSize] = {};
-    record[16] = 1;
-    record[24] = 0x07;
-    record[25] = 0x7F;
-    record[26] = 0x04;
-    record[27] = 0x37;
-    DecodedConfig decoded = DecodeConfigRecord(record);
+    DecodedConfig decoded = DecodeConfigRecord(StoredRecord(1, 0x077F, 0x0437).bytes);
     EXPECT_EQ(1, decoded.controlModeIndex);
     EXPECT_EQ(1920u, decoded.width);
     EXPECT_EQ(1080u, decoded.height);
 
-    record[24] = record[25] = 0x00;
-    record[26] = record[27] = 0xFF;
-    record[16] = 0xFF;
-    decoded = DecodeConfigRecord(record);
+    decoded = DecodeConfigRecord(StoredRecord(0xFF, 0x0000, 0xFFFF).bytes);
     EXPECT_EQ(1u, decoded.width);
     EXPECT_EQ(65536u, decoded.height);
     EXPECT_EQ(255, decoded.controlModeIndex);
 }
 
 TEST(ConfigRecord, DecodeIgnoresEveryOtherByte) {
-    unsigned char record[kConfigRecordSize];
-    memset(record, 0xFF, sizeof(record));
-    record[16] = 0;
-    record[24] = 0x02;
-    record[25] = 0x80;
-    record[26] = 0x01;
-    record[27] = 0xE0;
-    record[505] = 0; // as read from the adapter
-    DecodedConfig decoded = DecodeConfigRecord(record);
+    Encoded record = StoredRecord(0, 0x0280, 0x01E0, 0xFF);
+    record.bytes[505] = 0; // as read from the adapter
+    DecodedConfig decoded = DecodeConfigRecord(record.bytes);
     EXPECT_EQ(0, decoded.controlModeIndex);
     EXPECT_EQ(641u, decoded.width);
     EXPECT_EQ(481u, decoded.height);
@@ -151,15 +149,11 @@ TEST(ConfigRecord, EncodeDecodeEncodeIsIdentical) {
 }
 
 TEST(ConfigRecord, UnkeptFieldsAreZeroedOnTheNextBuild) {
-    unsigned char loaded[kConfigRecordSize] = {};
-    loaded[17] = 3;
-    loaded[18] = 2;
-    loaded[21] = 1;
-    loaded[24] = 0x07;
-    loaded[25] = 0x7F;
-    loaded[26] = 0x04;
-    loaded[27] = 0x37;
-    DecodedConfig decoded = DecodeConfigRecord(loaded);
+    Encoded loaded = StoredRecord(2, 0x077F, 0x0437);
+    loaded.bytes[17] = 3;
+    loaded.bytes[18] = 2;
+    loaded.bytes[21] = 1;
+    DecodedConfig decoded = DecodeConfigRecord(loaded.bytes);
     Encoded rebuilt = Encode(decoded.controlModeIndex, decoded.width, decoded.height);
     for (int i = 17; i <= 21; ++i)
         EXPECT_EQ(0, rebuilt.bytes[i]) << "byte " << i;
