@@ -14,6 +14,21 @@ wine_runs_32bit() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# Debian's wine and wine-stable commands pick the 32-bit loader whenever it is installed, even
+# where it cannot run; there, commands of the same names that run the 64-bit loader go first in
+# PATH, so that the 64-bit programs and Wine's own tools (wineboot, reg) still run.
+if ! wine_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
+    session_wine_bin=$session_root/build/wine64-bin
+    if [ ! -x "$session_wine_bin/wine-stable" ]; then
+        mkdir -p "$session_wine_bin"
+        printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+            >"$session_wine_bin/wine"
+        chmod +x "$session_wine_bin/wine"
+        ln -sf wine "$session_wine_bin/wine-stable"
+    fi
+    case ":$PATH:" in *":$session_wine_bin:"*) ;; *) export PATH="$session_wine_bin:$PATH" ;; esac
+fi
+
 start_session() {
     if [ -z "${DISPLAY:-}" ]; then
         local n=91
@@ -23,14 +38,16 @@ start_session() {
         export DISPLAY=":$n"
         for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
     fi
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # The stamp is written only when every step worked, so a prefix left half-made is redone.
+    if [ ! -f "$WINEPREFIX/tandemix-prefix-ready" ]; then
+        rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        wineboot -i </dev/null >/dev/null 2>&1
-        wineserver -w
-        # Unmanaged windows close at once instead of waiting for a window manager.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
-        wineserver -w
+        # Unmanaged windows show and close at once instead of waiting for a window manager.
+        wineboot -i </dev/null >/dev/null 2>&1 &&
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 &&
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1 &&
+            wineserver -w && touch "$WINEPREFIX/tandemix-prefix-ready" ||
+            echo "warning: the Wine prefix $WINEPREFIX could not be set up" >&2
     fi
     wineserver -p </dev/null >/dev/null 2>&1 &
     session_wineserver_pid=$!
