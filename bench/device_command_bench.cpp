@@ -1,0 +1,174 @@
+// Prints how long Save To Tandemix and Read From Tandemix take against the simulated adapter,
+// from the click to the result box, next to their floor: the two 100 ms settling waits plus
+// every exchange at the adapter's latency. The span ends twice: when the command asks for its
+// result box, and when the box is on screen. Then the parts of the difference: opening and
+// closing the progress window, and one progress update with its message pump per register.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "app/app_state.h"
+#include "app/device_commands.h"
+#include "res/resource.h"
+#include "tests/app/app_harness.h"
+
+namespace {
+
+constexpr int kRuns = 9;
+constexpr int kProgressUpdates = 300;
+constexpr double kSettleFloorMs = 200.0;
+const int kLatenciesMs[] = {0, 2, 5, 10};
+
+LONGLONG Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double Milliseconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1e3 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+// The result box: its creation and its activation end the two spans; the hook answers it at once.
+// The first dialog created after the progress window's end is the box (its title comes later).
+bool progressClosed;
+LONGLONG resultBoxAsked;
+LONGLONG resultBoxShown;
+HHOOK boxHook;
+
+bool IsDialog(HWND window) {
+    char className[16] = "";
+    return GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0;
+}
+
+LRESULT CALLBACK AnswerResultBox(int code, WPARAM wParam, LPARAM lParam) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && IsDialog(window))
+        progressClosed = true;
+    if (code == HCBT_CREATEWND && progressClosed && !resultBoxAsked && IsDialog(window))
+        resultBoxAsked = Now();
+    char title[64] = "";
+    if (code == HCBT_ACTIVATE && IsDialog(window) && GetWindowTextA(window, title, sizeof(title)) &&
+        strcmp(title, kAppCaption) == 0) {
+        if (!resultBoxShown)
+            resultBoxShown = Now();
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+int CompareDoubles(const void* a, const void* b) {
+    double x = *static_cast<const double*>(a), y = *static_cast<const double*>(b);
+    return (x > y) - (x < y);
+}
+
+struct Timing {
+    double askedMs; // medians
+    double shownMs;
+    int exchanges;
+    bool allSucceeded;
+};
+
+double Median(double* values, int count) {
+    qsort(values, static_cast<size_t>(count), sizeof(values[0]), CompareDoubles);
+    return values[count / 2];
+}
+
+Timing TimeCommand(void (*command)(), int latencyMs) {
+    SimAdapter* adapter = SimulatedAdapter();
+    adapter->faults.latencyMs = latencyMs;
+    double asked[kRuns], shown[kRuns];
+    Timing timing = {0, 0, 0, true};
+    for (int run = 0; run < kRuns; ++run) {
+        int exchangesBefore = adapter->exchangeCount;
+        int commitsBefore = adapter->commitCount;
+        progressClosed = false;
+        resultBoxAsked = resultBoxShown = 0;
+        LONGLONG start = Now();
+        command();
+        asked[run] = Milliseconds(resultBoxAsked - start);
+        shown[run] = Milliseconds(resultBoxShown - start);
+        timing.exchanges = adapter->exchangeCount - exchangesBefore;
+        bool isWrite = command == SaveToDeviceCommand;
+        if (!resultBoxAsked || !resultBoxShown || adapter->open ||
+            (isWrite && adapter->commitCount == commitsBefore))
+            timing.allSucceeded = false;
+        configurationChanged = false;
+    }
+    timing.askedMs = Median(asked, kRuns);
+    timing.shownMs = Median(shown, kRuns);
+    return timing;
+}
+
+bool BenchCommand(const char* name, void (*command)()) {
+    bool ok = true;
+    for (int latencyMs : kLatenciesMs) {
+        Timing timing = TimeCommand(command, latencyMs);
+        double floorMs = kSettleFloorMs + timing.exchanges * latencyMs;
+        printf("%-18s latency %d ms: %d exchanges, floor %5.1f ms; to the result box asked"
+               " %5.1f ms (ratio %.3f), on screen %5.1f ms (ratio %.3f)%s\n",
+               name, latencyMs, timing.exchanges, floorMs, timing.askedMs, timing.askedMs / floorMs,
+               timing.shownMs, timing.shownMs / floorMs,
+               timing.allSucceeded ? "" : "  [a run did not end in success]");
+        ok = ok && timing.allSucceeded;
+    }
+    return ok;
+}
+
+void BenchProgressWindow() {
+    double opened[kRuns], closed[kRuns], perUpdateUs[kRuns];
+    for (int run = 0; run < kRuns; ++run) {
+        LONGLONG start = Now();
+        progressWindow = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_WRITE_PROGRESS),
+                                            mainWindow, ProgressDlgProc, 0);
+        ShowWindow(progressWindow, SW_SHOW);
+        UpdateWindow(progressWindow);
+        opened[run] = Milliseconds(Now() - start);
+        start = Now();
+        for (int update = 0; update < kProgressUpdates; ++update)
+            ShowWriteProgress(update % 101, update % 101);
+        perUpdateUs[run] = 1e3 * Milliseconds(Now() - start) / kProgressUpdates;
+        start = Now();
+        DestroyWindow(progressWindow);
+        progressWindow = nullptr;
+        closed[run] = Milliseconds(Now() - start);
+    }
+    printf("progress window: open and paint %.1f ms, close %.1f ms\n", Median(opened, kRuns),
+           Median(closed, kRuns));
+    double updateUs = Median(perUpdateUs, kRuns);
+    printf("progress update and message pump: %.1f us per register (%.2f ms over the 32 data"
+           " registers)\n",
+           updateUs, updateUs * 32 / 1e3);
+}
+
+// What Sleep(latency) in the simulator really takes here, so the ratios can be read against it.
+void BenchSimulatedLatency() {
+    for (int latencyMs : kLatenciesMs) {
+        if (latencyMs == 0)
+            continue;
+        LONGLONG start = Now();
+        for (int round = 0; round < 50; ++round)
+            Sleep(static_cast<DWORD>(latencyMs));
+        printf("Sleep(%d) under this system: %.2f ms\n", latencyMs,
+               Milliseconds(Now() - start) / 50);
+    }
+}
+
+} // namespace
+
+int main() {
+    CreateTestMainWindow();
+    ShowTestMainWindow();
+    boxHook = SetWindowsHookExA(WH_CBT, AnswerResultBox, nullptr, GetCurrentThreadId());
+    bool ok = BenchCommand("Save To Tandemix", SaveToDeviceCommand);
+    ok = BenchCommand("Read From Tandemix", ReadFromDeviceCommand) && ok;
+    UnhookWindowsHookEx(boxHook);
+    BenchProgressWindow();
+    BenchSimulatedLatency();
+    DestroyTestMainWindow();
+    return ok ? 0 : 1;
+}
