@@ -13,7 +13,11 @@ check() {
     [ "$size" -le "$limit" ] || { echo "  OVER the size limit"; status=1; }
     dlls=$("$objdump" -p "$file" | sed -n 's/^\s*DLL Name: //p')
     echo "  imports: $(echo $dlls)"
-    for dll in $dlls; do
+    # DLLs named in the binary but not imported are loaded at first use (delay-load, LoadLibrary).
+    late=$(strings -a "$file" | grep -ixE '[a-z0-9_]+\.(dll|drv)' | sort -uf |
+        grep -vixF -f <(echo "$dlls"; basename "$file") || true)
+    [ -z "$late" ] || echo "  loads at first use: $(echo $late)"
+    for dll in $dlls $late; do
         lower=$(echo "$dll" | tr 'A-Z' 'a-z')
         if ! [[ $lower =~ $system_dlls ]] && [ "$lower" != "$allowed" ]; then
             echo "  imports a DLL that is not the system's: $dll"; status=1

@@ -16,6 +16,15 @@ total_passed=0
 total_failed=0
 failures=()
 
+# CTest keeps every test's output in its log; the benchmarks' figures are shown from there.
+print_benchmark_figures() {
+    [ -f "$1" ] || return 0
+    awk '/^[0-9]+\/[0-9]+ Test: /{name=$3}
+         /^Output:/{if (name ~ /_bench$|^binary_check$/) {getline; shown=1; print "-- " name; next}}
+         /^<end of output>/{shown=0}
+         shown' "$1"
+}
+
 run_preset() {
     local preset=$1 log="build/$1-ctest.log"
     if ! cmake --preset "$preset" >"build/$preset-configure.log" 2>&1; then
@@ -46,6 +55,7 @@ run_preset() {
     fi
     failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
     passed=$(( $(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary") - failed ))
+    print_benchmark_figures "build/$preset/Testing/Temporary/LastTest.log"
     echo "$preset: $passed passed, $failed failed"
     total_passed=$((total_passed + passed))
     total_failed=$((total_failed + failed))
