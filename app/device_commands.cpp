@@ -45,13 +45,6 @@ void ShowProgress(const char* format, int totalPercent, int dataPercent) {
     PumpPendingMessages();
 }
 
-void OpenProgressWindow(int dialogId) {
-    progressWindow =
-        CreateDialogParamA(appInstance, MAKEINTRESOURCEA(dialogId), mainWindow, ProgressDlgProc, 0);
-    ShowWindow(progressWindow, SW_SHOW);
-    UpdateWindow(progressWindow);
-}
-
 bool BeginDeviceCommand(bool askAboutUnsavedChanges) {
     if (RefusedDuringTransfer())
         return false;
@@ -112,6 +105,13 @@ void WaitPumpingMessages(DWORD milliseconds) {
         else
             Sleep(1);
     }
+}
+
+void OpenProgressWindow(int dialogId) {
+    progressWindow =
+        CreateDialogParamA(appInstance, MAKEINTRESOURCEA(dialogId), mainWindow, ProgressDlgProc, 0);
+    ShowWindow(progressWindow, SW_SHOW);
+    UpdateWindow(progressWindow);
 }
 
 void ShowWriteProgress(int totalPercent, int dataPercent) {

@@ -6,6 +6,8 @@
 void SaveToDeviceCommand();
 void ReadFromDeviceCommand();
 
+// Creates, shows and paints the modeless progress window (IDD_WRITE_PROGRESS or IDD_READ_PROGRESS).
+void OpenProgressWindow(int dialogId);
 void ShowWriteProgress(int totalPercent, int dataPercent);
 void ShowReadProgress(int totalPercent, int dataPercent);
 // Waits at least the given time while dispatching the thread's messages.

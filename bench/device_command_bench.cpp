@@ -6,11 +6,11 @@
 #include <windows.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "app/app_state.h"
 #include "app/device_commands.h"
+#include "bench/bench_clock.h"
 #include "res/resource.h"
 #include "tests/app/app_harness.h"
 
@@ -21,24 +21,14 @@ constexpr int kProgressUpdates = 300;
 constexpr double kSettleFloorMs = 200.0;
 const int kLatenciesMs[] = {0, 2, 5, 10};
 
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Milliseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1e3 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
 // The result box: its creation and its activation end the two spans; the hook answers it at once.
 // The first dialog created after the progress window's end is the box (its title comes later).
 bool progressClosed;
 LONGLONG resultBoxAsked;
 LONGLONG resultBoxShown;
+bool resultWasSuccess;
 HHOOK boxHook;
+const int kMessageBoxTextId = 0xFFFF;
 
 bool IsDialog(HWND window) {
     char className[16] = "";
@@ -54,16 +44,15 @@ LRESULT CALLBACK AnswerResultBox(int code, WPARAM wParam, LPARAM lParam) {
     char title[64] = "";
     if (code == HCBT_ACTIVATE && IsDialog(window) && GetWindowTextA(window, title, sizeof(title)) &&
         strcmp(title, kAppCaption) == 0) {
-        if (!resultBoxShown)
+        if (!resultBoxShown) {
             resultBoxShown = Now();
+            char text[96] = "";
+            GetDlgItemTextA(window, kMessageBoxTextId, text, sizeof(text));
+            resultWasSuccess = strstr(text, "successfully") != nullptr;
+        }
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(boxHook, code, wParam, lParam);
-}
-
-int CompareDoubles(const void* a, const void* b) {
-    double x = *static_cast<const double*>(a), y = *static_cast<const double*>(b);
-    return (x > y) - (x < y);
 }
 
 struct Timing {
@@ -73,11 +62,6 @@ struct Timing {
     bool allSucceeded;
 };
 
-double Median(double* values, int count) {
-    qsort(values, static_cast<size_t>(count), sizeof(values[0]), CompareDoubles);
-    return values[count / 2];
-}
-
 Timing TimeCommand(void (*command)(), int latencyMs) {
     SimAdapter* adapter = SimulatedAdapter();
     adapter->faults.latencyMs = latencyMs;
@@ -85,17 +69,14 @@ Timing TimeCommand(void (*command)(), int latencyMs) {
     Timing timing = {0, 0, 0, true};
     for (int run = 0; run < kRuns; ++run) {
         int exchangesBefore = adapter->exchangeCount;
-        int commitsBefore = adapter->commitCount;
-        progressClosed = false;
+        progressClosed = resultWasSuccess = false;
         resultBoxAsked = resultBoxShown = 0;
         LONGLONG start = Now();
         command();
         asked[run] = Milliseconds(resultBoxAsked - start);
         shown[run] = Milliseconds(resultBoxShown - start);
         timing.exchanges = adapter->exchangeCount - exchangesBefore;
-        bool isWrite = command == SaveToDeviceCommand;
-        if (!resultBoxAsked || !resultBoxShown || adapter->open ||
-            (isWrite && adapter->commitCount == commitsBefore))
+        if (!resultBoxAsked || !resultWasSuccess || adapter->open)
             timing.allSucceeded = false;
         configurationChanged = false;
     }
@@ -123,10 +104,7 @@ void BenchProgressWindow() {
     double opened[kRuns], closed[kRuns], perUpdateUs[kRuns];
     for (int run = 0; run < kRuns; ++run) {
         LONGLONG start = Now();
-        progressWindow = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_WRITE_PROGRESS),
-                                            mainWindow, ProgressDlgProc, 0);
-        ShowWindow(progressWindow, SW_SHOW);
-        UpdateWindow(progressWindow);
+        OpenProgressWindow(IDD_WRITE_PROGRESS);
         opened[run] = Milliseconds(Now() - start);
         start = Now();
         for (int update = 0; update < kProgressUpdates; ++update)

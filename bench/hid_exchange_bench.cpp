@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 
+#include "bench/bench_clock.h"
 #include "hidlib/hid_adapter.h"
 #include "tests/hidlib/fake_hid_stack.h"
 
@@ -14,18 +15,6 @@ constexpr int kOpenRounds = 200;
 // The fake never hands a handle out twice. Each open takes eight: the interface list, a file and
 // its preparsed data for each of the three interfaces, and the event.
 constexpr int kOpensPerRound = kFakeMaxHandles / 8;
-
-double Microseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1e6 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
 
 void StartFake() {
     ResetFakeHid();
@@ -55,7 +44,7 @@ bool BenchExchanges() {
     LONGLONG ticks = Now() - start;
     CloseAdapter(kFakeHidCalls, &device);
     printf("exchange:       %.3f us each (%d exchanges, %d failed)\n",
-           Microseconds(ticks) / kExchanges, kExchanges, failures);
+           1e3 * Milliseconds(ticks) / kExchanges, kExchanges, failures);
     return failures == 0;
 }
 
@@ -74,7 +63,7 @@ bool BenchOpenAndClose() {
     }
     int opens = kOpenRounds * kOpensPerRound;
     printf("open and close: %.3f us each (%d opens past two other interfaces, %d failed)\n",
-           Microseconds(ticks) / opens, opens, failures);
+           1e3 * Milliseconds(ticks) / opens, opens, failures);
     return failures == 0;
 }
 

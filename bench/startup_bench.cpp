@@ -4,25 +4,14 @@
 #include <windows.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
+
+#include "bench/bench_clock.h"
 
 namespace {
 
 constexpr int kRuns = 21;
 constexpr DWORD kWindowTimeoutMs = 10000;
-
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Milliseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1e3 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
 
 struct WindowSearch {
     DWORD processId;
@@ -73,11 +62,6 @@ double TimeStartUp(const char* program, const char* className) {
     return spanMs;
 }
 
-int CompareDoubles(const void* a, const void* b) {
-    double x = *static_cast<const double*>(a), y = *static_cast<const double*>(b);
-    return (x > y) - (x < y);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,9 +83,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    qsort(utility, kRuns, sizeof(double), CompareDoubles);
-    qsort(minimal, kRuns, sizeof(double), CompareDoubles);
-    double utilityMs = utility[kRuns / 2], minimalMs = minimal[kRuns / 2];
+    double utilityMs = Median(utility, kRuns), minimalMs = Median(minimal, kRuns);
     printf("start-up to a visible window, median of %d: utility %.1f ms (best %.1f), minimal"
            " window program %.1f ms (best %.1f), ratio %.3f\n",
            kRuns, utilityMs, utility[0], minimalMs, minimal[0], utilityMs / minimalMs);

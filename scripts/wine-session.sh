@@ -38,9 +38,10 @@ start_session() {
         export DISPLAY=":$n"
         for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
     fi
-    # The stamp is written only when every step worked, so a prefix left half-made is redone.
-    if [ ! -f "$WINEPREFIX/tandemix-prefix-ready" ]; then
-        rm -rf "$WINEPREFIX"
+    # The stamp is written only when every step worked, so the steps run again on our own prefix
+    # left half-made; a prefix given through WINEPREFIX is set up only when it is new.
+    if [ ! -f "$WINEPREFIX/tandemix-prefix-ready" ] &&
+        { [ "$WINEPREFIX" = "$session_root/build/wineprefix" ] || [ ! -f "$WINEPREFIX/system.reg" ]; }; then
         mkdir -p "$WINEPREFIX"
         # Unmanaged windows show and close at once instead of waiting for a window manager.
         wineboot -i </dev/null >/dev/null 2>&1 &&
