@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#include <commdlg.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "app/app_state.h"
+#include "app/file_dialog.h"
 #include "app/main_window.h"
 #include "config/config_window.h"
 
@@ -49,9 +49,15 @@ bool SaveConfigFile() {
         strcpy(configFileName, kDefaultFileName);
     OPENFILENAMEA dialog;
     PrepareFileDialog(&dialog, "Save File", kSaveDialogFlags);
-    if (!GetSaveFileNameA(&dialog)) {
-        configFileName[0] = '\0';
-        return false;
+    switch (ShowSaveFileDialog(&dialog)) {
+        case FileDialogOutcome::kChosen:
+            break;
+        case FileDialogOutcome::kCancelled:
+            configFileName[0] = '\0';
+            return false;
+        case FileDialogOutcome::kUnavailable:
+            ShowFileError("Error saving the file");
+            return false;
     }
     FILE* file = fopen(configFileName, "wbS");
     if (!file) {
@@ -75,8 +81,15 @@ void OpenConfigFile() {
         return;
     OPENFILENAMEA dialog;
     PrepareFileDialog(&dialog, "Open File", kOpenDialogFlags);
-    if (!GetOpenFileNameA(&dialog))
-        return;
+    switch (ShowOpenFileDialog(&dialog)) {
+        case FileDialogOutcome::kChosen:
+            break;
+        case FileDialogOutcome::kCancelled:
+            return;
+        case FileDialogOutcome::kUnavailable:
+            ShowFileError("Error opening the file");
+            return;
+    }
     FILE* file = fopen(configFileName, "rbS");
     if (!file) {
         ShowFileError("Error opening the file");

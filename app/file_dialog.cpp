@@ -1,0 +1,29 @@
+// comdlg32 brings the shell and its libraries with it, which start-up does not need: it is
+// loaded by the first Open or Save and stays loaded, the same way in the 32- and 64-bit builds.
+#include "app/file_dialog.h"
+
+#include "app/system_library.h"
+
+namespace {
+
+typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEA*);
+
+FileDialogOutcome ShowFileDialog(const char* functionName, OPENFILENAMEA* dialog) {
+    static HMODULE dialogLibrary;
+    if (!dialogLibrary)
+        dialogLibrary = LoadSystemLibrary("comdlg32.dll");
+    FileDialogFunction show = FindSystemFunction<FileDialogFunction>(dialogLibrary, functionName);
+    if (!show)
+        return FileDialogOutcome::kUnavailable;
+    return show(dialog) ? FileDialogOutcome::kChosen : FileDialogOutcome::kCancelled;
+}
+
+} // namespace
+
+FileDialogOutcome ShowSaveFileDialog(OPENFILENAMEA* dialog) {
+    return ShowFileDialog("GetSaveFileNameA", dialog);
+}
+
+FileDialogOutcome ShowOpenFileDialog(OPENFILENAMEA* dialog) {
+    return ShowFileDialog("GetOpenFileNameA", dialog);
+}

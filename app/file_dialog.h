@@ -1,0 +1,11 @@
+// The common Open and Save dialogs, whose library is loaded at the first use.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+enum class FileDialogOutcome { kChosen, kCancelled, kUnavailable };
+
+FileDialogOutcome ShowSaveFileDialog(OPENFILENAMEA* dialog);
+FileDialogOutcome ShowOpenFileDialog(OPENFILENAMEA* dialog);

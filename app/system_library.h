@@ -1,0 +1,16 @@
+// Loads a Windows library from the system folder only, never from the program's own folder.
+#pragma once
+
+#include <windows.h>
+
+// Null when the library cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name);
+
+// A function of a loaded library as the given pointer type; null when the library or the
+// function is missing.
+template <typename Function> Function FindSystemFunction(HMODULE library, const char* name) {
+    if (!library)
+        return nullptr;
+    // Through the generic function type, which converts to any other without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
