@@ -1,11 +1,26 @@
 #!/usr/bin/env bash
 # Prints the shipped binaries' sizes against their limits and what they import; fails when a
-# binary is over its limit or imports a DLL that Windows does not provide.
-# Usage: binary_check.sh objdump nm Tandemix.exe Tandemix.dll our-static-libraries...
+# binary is over its limit, imports a DLL that Windows does not provide, imports a name that
+# its DLL does not export, or when our own code calls a heap allocator.
+# Usage: binary_check.sh objdump nm Tandemix.exe Tandemix.dll simulated-Tandemix.dll our-libs...
 objdump=$1
 nm=$2
+exe=$3
+hid_dll=$4
+sim_dll=$5
 status=0
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|msvcrt|hid|setupapi)\.dll$'
+
+# "DLL function" for each name a binary imports.
+imported_names() {
+    "$objdump" -p "$1" | awk '/^\tDLL Name: /{dll=$3; next}
+        dll && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+/{print dll, $3}
+        /^$/{dll=""}'
+}
+exported_names() {
+    "$objdump" -p "$1" | sed -n '/Ordinal\/Name Pointer/,/^$/s/^\t\[ *[0-9]*\] //p'
+}
+
 check() {
     local file=$1 limit=$2 allowed=$3 size dlls
     size=$(stat -c %s "$file")
@@ -13,21 +28,41 @@ check() {
     [ "$size" -le "$limit" ] || { echo "  OVER the size limit"; status=1; }
     dlls=$("$objdump" -p "$file" | sed -n 's/^\s*DLL Name: //p')
     echo "  imports: $(echo $dlls)"
-    # DLLs named in the binary but not imported are loaded at first use (delay-load, LoadLibrary).
+    # DLLs named in the binary but not imported are loaded at first use (LoadLibrary).
     late=$(strings -a "$file" | grep -ixE '[a-z0-9_]+\.(dll|drv)' | sort -uf |
         grep -vixF -f <(echo "$dlls"; basename "$file") || true)
     [ -z "$late" ] || echo "  loads at first use: $(echo $late)"
+    local dll lower
     for dll in $dlls $late; do
         lower=$(echo "$dll" | tr 'A-Z' 'a-z')
         if ! [[ $lower =~ $system_dlls ]] && [ "$lower" != "$allowed" ]; then
             echo "  imports a DLL that is not the system's: $dll"; status=1
         fi
     done
+    # A stdcall name that keeps its @ decoration is exported by no DLL: the program would not
+    # start (an i686 import library made wrongly shows only here, without running it).
+    decorated=$(imported_names "$file" | awk '$2 ~ /@[0-9]+$/' | tr '\n' ' ')
+    [ -z "$decorated" ] || { echo "  imports decorated names: $decorated"; status=1; }
 }
-check "$3" 65536 tandemix.dll
-check "$4" 32768 ""
+
+check "$exe" 65536 tandemix.dll
+check "$hid_dll" 32768 ""
+# Tandemix.exe starts beside our library and beside the simulator only if both export every
+# name that it imports from Tandemix.dll.
+wanted=$(imported_names "$exe" | awk 'tolower($1) == "tandemix.dll" {print $2}')
+[ -n "$wanted" ] || { echo "Tandemix.exe imports nothing from Tandemix.dll"; status=1; }
+echo "Tandemix.exe imports from Tandemix.dll: $(echo $wanted)"
+for library in "$hid_dll" "$sim_dll"; do
+    missing=$(grep -vxF -f <(exported_names "$library") <<<"$wanted" | tr '\n' ' ')
+    if [ -n "$missing" ]; then
+        echo "  NOT exported by $library: $missing"; status=1
+    else
+        echo "  all exported by $library"
+    fi
+done
+
 # The C runtime's start-up allocates; our own code must not.
-shift 4
+shift 5
 heap=$("$nm" -u "$@" 2>/dev/null | grep -oE '\b_*(malloc|calloc|realloc|strdup|HeapAlloc|GlobalAlloc|LocalAlloc|_Znw[jmy]|_Zna[jmy])(@[0-9]+)?\b' | sort -u | tr '\n' ' ')
 echo "heap allocation called by our own code: ${heap:-none}"
 [ -z "$heap" ] || status=1
