@@ -152,14 +152,30 @@ keys "$box" Return
 sleep 0.5
 shot "$main" after-read.png
 
-# Save the configuration to a file.
+# Enters path $2 into the file dialog titled $1 and waits for the dialog to close.
+answer_file_dialog() {
+    local dialog
+    dialog=$(await_window "$1" 15) || return 1
+    keys "$dialog" End shift+Home
+    timeout 10 xdotool type --delay 20 "$(windows_path "$2")"
+    keys "$dialog" Return
+    for _ in $(seq 50); do visible_windows "$1" | grep -q . || break; sleep 0.1; done
+    sleep 0.3
+}
+
+# File > Save to a file; New; File > Open brings it back; Ctrl+S writes what it shows.
+keys "$main" alt+f
+sleep 0.3
+keys "$main" s
+answer_file_dialog "Save File" "$run/saved.tnx" || fail "File > Save did not open the Save File dialog"
+keys "$main" ctrl+n
+sleep 0.3
+keys "$main" alt+f
+sleep 0.3
+keys "$main" o
+answer_file_dialog "Open File" "$run/saved.tnx" || fail "File > Open did not open the Open File dialog"
 keys "$main" ctrl+s
-dialog=$(await_window "Save File" 15) || fail "ctrl+s did not open the Save File dialog"
-keys "$dialog" End shift+Home
-timeout 10 xdotool type --delay 20 "$(windows_path "$run/saved.tnx")"
-keys "$dialog" Return
-for _ in $(seq 50); do [ -f "$run/saved.tnx" ] && ! visible_windows "Save File" | grep -q . && break; sleep 0.1; done
-sleep 0.5
+answer_file_dialog "Save File" "$run/reopened.tnx" || fail "ctrl+s did not open the Save File dialog"
 
 # File > Exit.
 keys "$main" alt+f
@@ -181,7 +197,8 @@ size=$(stat -c %s "$run/saved.tnx")
 saved="$(byte "$run/saved.tnx" 16) $(byte "$run/saved.tnx" 24) $(byte "$run/saved.tnx" 25) $(byte "$run/saved.tnx" 505)"
 [ "$saved" = "02 04 ff 4c" ] ||
     fail "saved file has bytes 16,24,25,505 = '$saved', expected '02 04 ff 4c'"
-note "scenario 1 passed: committed $committed, file $saved"
+cmp -s "$run/saved.tnx" "$run/reopened.tnx" || fail "the file saved after New and File > Open differs from the one opened"
+note "scenario 1 passed: committed $committed, file $saved, opened and saved again"
 
 # --- Scenario 2: no adapter: only the not-found box, then the program ends.
 export TANDEMIX_SIM_ABSENT=1
