@@ -9,8 +9,14 @@ bash scripts/setup.sh
 source scripts/wine-session.sh
 preset=win32
 wine_runs_32bit || preset=win64 # the kernel here cannot run the 32-bit Wine loader
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target tandemix_app tandemix_sim_dll >/dev/null
+mkdir -p build
+build_log="build/run-$preset-build.log"
+if ! { cmake --preset "$preset" &&
+    cmake --build --preset "$preset" --target tandemix_app tandemix_sim_dll; } >"$build_log" 2>&1; then
+    cat "$build_log"
+    echo "The $preset build failed (its log: $root/$build_log)." >&2
+    exit 1
+fi
 run_dir="build/run-$preset"
 mkdir -p "$run_dir"
 cp "build/$preset/app/Tandemix.exe" "build/$preset/sim-dll/Tandemix.dll" "$run_dir/"

@@ -14,7 +14,9 @@ presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(native sanitize win64 win32)
 total_passed=0
 total_failed=0
+total_not_run=0
 failures=()
+not_run=()
 
 # CTest keeps every test's output in its log; the benchmarks' figures are shown from there.
 print_benchmark_figures() {
@@ -41,8 +43,11 @@ run_preset() {
     case $preset in
     win32 | win64)
         if [ "$preset" = win32 ] && ! wine_runs_32bit; then
-            echo "$preset: only the checks that need no Wine run: this machine's kernel cannot execute the 32-bit Wine loader"
             only=(-L no-wine)
+            local skipped
+            skipped=$(ctest --preset "$preset" -N -LE no-wine | sed -n 's/^ *Test *#[0-9]*: //p')
+            total_not_run=$((total_not_run + $(wc -w <<<"$skipped")))
+            not_run+=("$preset (this machine's kernel cannot execute 32-bit programs, so Wine cannot start the i686 build; only its checks that need no Wine ran): $(echo $skipped)")
         fi
         [ -n "$session_wineserver_pid" ] || start_session ;;
     esac
@@ -65,5 +70,10 @@ run_preset() {
 mkdir -p build
 for preset in "${presets[@]}"; do run_preset "$preset"; done
 for f in "${failures[@]}"; do echo "FAILED $f"; done
-echo "$total_passed passed, $total_failed failed"
+for n in "${not_run[@]}"; do echo "NOT RUN $n"; done
+if [ "$total_not_run" = 0 ]; then
+    echo "$total_passed passed, $total_failed failed"
+else
+    echo "$total_passed passed, $total_failed failed, $total_not_run skipped"
+fi
 [ ${#failures[@]} = 0 ]

@@ -56,9 +56,12 @@ start_session() {
     wine wineboot </dev/null >/dev/null 2>&1
 }
 
+# Stops the wineserver only when this session started it: the server of a prefix given through
+# WINEPREFIX that was already running (ours then exited at once) is left alone.
 stop_session() {
-    wineserver -k >/dev/null 2>&1 || true
-    [ -n "$session_wineserver_pid" ] && kill "$session_wineserver_pid" 2>/dev/null
+    if [ -n "$session_wineserver_pid" ] && kill -0 "$session_wineserver_pid" 2>/dev/null; then
+        wineserver -k >/dev/null 2>&1 || true
+    fi
     [ -n "$session_xvfb_pid" ] && kill "$session_xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     session_wineserver_pid=""
