@@ -1,13 +1,16 @@
-// Definitions of the process-wide handles and texts.
-#include "app/app_state.h"
+// The process-wide state and texts of the utility.
+#include "app_state.h"
 
-HINSTANCE appInstance;
-HWND mainWindow;
-HFONT controlFont;
-HWND progressWindow;
-MainControls mainControls;
-bool configurationChanged;
-bool writingSettings;
+AppState app;
+
+void MarkConfigurationChanged() {
+    if (!app.writingSettings)
+        app.configurationChanged = true;
+}
+
+void MarkConfigurationUnchanged() {
+    app.configurationChanged = false;
+}
 
 const char kAppCaption[] = "Tandemix Configuration Utility";
 const char kNotFoundText[] = "** The Tandemix was not found **\n\nBe sure the Tandemix KB/MOUSE "

@@ -1,12 +1,8 @@
-// The utility's process-wide handles and texts: the one thread's shared state.
+// The utility's one home for its state: the one thread's handles, the file name, the unsaved
+// flag and the state of a running transfer.
 #pragma once
 
 #include <windows.h>
-
-extern HINSTANCE appInstance;
-extern HWND mainWindow;
-extern HFONT controlFont;
-extern HWND progressWindow; // the modeless progress window while a transfer runs, else null
 
 // The ten child controls of the main window, in creation order.
 struct MainControls {
@@ -21,19 +17,40 @@ struct MainControls {
     HWND xBox;
     HWND yBox;
 };
-extern MainControls mainControls;
 
-// Set by the user's own edits of the settings; cleared where the window matches a saved or
-// freshly loaded configuration.
-extern bool configurationChanged;
-// Set while the program itself writes the settings into the controls, whose change
-// notifications then mark nothing.
-extern bool writingSettings;
-
-enum : int {
-    kXBoxId = 2405,
-    kYBoxId = 2406,
+// A device command from its start until its result box.
+struct TransferState {
+    bool running;
+    bool closeRequested; // a close asked for during the transfer, carried out at its end
+    bool quitReceived;   // a quit message taken by a pump, posted again at the end
+    WPARAM quitExitCode;
 };
+
+enum : int { kConfigFileNameSize = 512 };
+
+struct AppState {
+    HINSTANCE instance;
+    HWND mainWindow;
+    HFONT controlFont;
+    HACCEL accelerators;
+    HWND progressWindow; // the modeless progress window while a transfer runs, else null
+    MainControls controls;
+    // The name both file dialogs start from and leave the chosen path in; empty at start.
+    char fileName[kConfigFileNameSize];
+    // Set while the program itself writes the settings into the controls, whose change
+    // notifications then mark nothing.
+    bool writingSettings;
+    // Changed only by the two functions below.
+    bool configurationChanged;
+    TransferState transfer;
+};
+
+extern AppState app;
+
+// The user edited a setting (ignored while the program writes the settings itself).
+void MarkConfigurationChanged();
+// The window matches a saved or freshly loaded configuration.
+void MarkConfigurationUnchanged();
 
 extern const char kAppCaption[];
 extern const char kNotFoundText[];

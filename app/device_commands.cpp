@@ -2,124 +2,154 @@
 // so the window stays alive. One command at a time: a second one, and New, Open and Save, are
 // refused until it ends, and a close or a quit waits for the transfer so that a write is never
 // cut between its two commit markers.
-#include "app/device_commands.h"
+#include "device_commands.h"
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "config/config_file.h"
-#include "config/config_window.h"
-#include "device/device_transfer.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "device_transfer.h"
+#include "file_commands.h"
+#include "main_window.h"
+#include "message_routing.h"
+#include "resource.h"
+#include "settings_window.h"
 
 namespace {
 
 const DWORD kSettleMs = 100;
 
-bool commandRunning;
-bool closeRequested;
-bool quitReceived;
-WPARAM quitExitCode;
+// What makes the two commands differ; everything else they do the same way.
+struct DeviceCommand {
+    int progressDialog;
+    // Read From Tandemix: asks about unsaved changes first, and shows what it read.
+    bool readsIntoWindow;
+    int (*transfer)(unsigned char record[kConfigRecordSize], ProgressOperation progress);
+    ProgressOperation progress;
+    const char* doneText;
+    const char* exchangeFailedText;
+    const char* unknownResultFormat; // formatted with the result
+};
 
-void RouteMessage(MSG* message) {
-    if (message->message == WM_QUIT) {
-        quitReceived = true; // posted again when the command ends
-        quitExitCode = message->wParam;
-        return;
-    }
-    if (IsWindow(progressWindow) && IsDialogMessageA(mainWindow, message))
-        return;
-    TranslateMessage(message);
-    DispatchMessageA(message);
+int WriteRecord(unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+    return WriteDeviceConfig(record, progress);
 }
 
-void PumpPendingMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        RouteMessage(&message);
-}
+const DeviceCommand kSaveToDevice = {
+    IDD_WRITE_PROGRESS,
+    false,
+    WriteRecord,
+    ShowWriteProgress,
+    "The configuration was successfully saved to the Tandemix",
+    "Error while writing to the Tandemix",
+    "Unknown error",
+};
 
-void ShowProgress(const char* format, int totalPercent, int dataPercent) {
+const DeviceCommand kReadFromDevice = {
+    IDD_READ_PROGRESS,
+    true,
+    ReadDeviceConfig,
+    ShowReadProgress,
+    "The configuration was successfully read from the Tandemix",
+    "Error while reading from the Tandemix",
+    "Unknown error (%d)",
+};
+
+void ShowProgress(const char* format, int dataPercent) {
     char text[96];
-    wsprintfA(text, format, totalPercent, dataPercent);
-    SetWindowTextA(GetDlgItem(progressWindow, IDC_PROGRESS_TEXT), text);
+    wsprintfA(text, format, dataPercent);
+    SetWindowTextA(GetDlgItem(app.progressWindow, IDC_PROGRESS_TEXT), text);
     PumpPendingMessages();
-}
-
-bool BeginDeviceCommand(bool askAboutUnsavedChanges) {
-    if (RefusedDuringTransfer())
-        return false;
-    if (askAboutUnsavedChanges && !ConfirmUnsavedChanges())
-        return false;
-    commandRunning = true;
-    return true;
 }
 
 // Closes the progress window, settles, and carries out a quit or close that arrived meanwhile.
 // Returns false when the command must end without its result box.
 bool EndTransfer() {
-    DestroyWindow(progressWindow);
-    progressWindow = nullptr;
-    if (!quitReceived && !closeRequested)
+    DestroyWindow(app.progressWindow);
+    app.progressWindow = nullptr;
+    TransferState& transfer = app.transfer;
+    if (!transfer.quitReceived && !transfer.closeRequested)
         WaitPumpingMessages(kSettleMs);
-    commandRunning = false;
-    if (quitReceived) {
-        quitReceived = false;
-        PostQuitMessage(static_cast<int>(quitExitCode));
+    transfer.running = false;
+    if (transfer.quitReceived) {
+        transfer.quitReceived = false;
+        PostQuitMessage(static_cast<int>(transfer.quitExitCode));
         return false;
     }
-    if (closeRequested) {
-        closeRequested = false;
+    if (transfer.closeRequested) {
+        transfer.closeRequested = false;
         CloseMainWindow();
-        return IsWindow(mainWindow) != FALSE; // the user kept the window open
+        return IsWindow(app.mainWindow) != FALSE; // the user kept the window open
     }
     return true;
 }
 
-void ShowResult(const char* text, UINT style) {
-    MessageBoxA(mainWindow, text, kAppCaption, style);
+void ShowResult(const DeviceCommand& command, int result) {
+    char unknown[32];
+    const char* text = unknown;
+    UINT style = MB_ICONERROR;
+    switch (result) {
+        case kDeviceDone:
+            text = command.doneText;
+            style = MB_OK;
+            break;
+        case kDeviceNotFound:
+            text = kNotFoundText;
+            break;
+        case kDeviceExchangeFailed:
+            text = command.exchangeFailedText;
+            break;
+        default:
+            wsprintfA(unknown, command.unknownResultFormat, result);
+            break;
+    }
+    MessageBoxA(app.mainWindow, text, kAppCaption, style);
+}
+
+void RunDeviceCommand(const DeviceCommand& command) {
+    if (RefusedDuringTransfer())
+        return;
+    if (command.readsIntoWindow && !ConfirmUnsavedChanges())
+        return;
+    app.transfer.running = true;
+    unsigned char record[kConfigRecordSize];
+    if (!command.readsIntoWindow)
+        BuildConfigRecord(record);
+    OpenProgressWindow(command.progressDialog);
+    WaitPumpingMessages(kSettleMs);
+    int result = command.transfer(record, command.progress);
+    if (!EndTransfer())
+        return;
+    if (result == kDeviceDone && command.readsIntoWindow) {
+        ApplyConfigRecord(record);
+        LayoutControls();
+        PlaceButtons();
+    }
+    ShowResult(command, result);
+    if (command.readsIntoWindow)
+        MarkConfigurationUnchanged();
 }
 
 } // namespace
 
-bool DeviceCommandRunning() {
-    return commandRunning;
-}
-
 bool RefusedDuringTransfer() {
-    if (!commandRunning)
+    if (!app.transfer.running)
         return false;
     MessageBeep(MB_OK);
     return true;
 }
 
-void CloseAfterTransfer() {
-    closeRequested = true;
-}
-
-void WaitPumpingMessages(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (static_cast<LONG>(GetTickCount() - start) < static_cast<LONG>(milliseconds)) {
-        MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            RouteMessage(&message);
-        else
-            Sleep(1);
-    }
-}
-
 void OpenProgressWindow(int dialogId) {
-    progressWindow =
-        CreateDialogParamA(appInstance, MAKEINTRESOURCEA(dialogId), mainWindow, ProgressDlgProc, 0);
-    ShowWindow(progressWindow, SW_SHOW);
-    UpdateWindow(progressWindow);
+    app.progressWindow = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(dialogId),
+                                            app.mainWindow, ProgressDlgProc, 0);
+    ShowWindow(app.progressWindow, SW_SHOW);
+    UpdateWindow(app.progressWindow);
 }
 
-void ShowWriteProgress(int totalPercent, int dataPercent) {
-    ShowProgress("Writing configuration - %d%%\nWriting data - %d%%", totalPercent, dataPercent);
+// The first line's 100% is the whole configuration, which is the 32 data registers.
+void ShowWriteProgress(int dataPercent) {
+    ShowProgress("Writing configuration - 100%%\nWriting data - %d%%", dataPercent);
 }
 
-void ShowReadProgress(int totalPercent, int dataPercent) {
-    ShowProgress("Reading configuration - %d%%\nReading data - %d%%", totalPercent, dataPercent);
+void ShowReadProgress(int dataPercent) {
+    ShowProgress("Reading configuration - 100%%\nReading data - %d%%", dataPercent);
 }
 
 INT_PTR CALLBACK ProgressDlgProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -127,64 +157,9 @@ INT_PTR CALLBACK ProgressDlgProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 void SaveToDeviceCommand() {
-    if (!BeginDeviceCommand(false))
-        return;
-    unsigned char record[kConfigRecordSize];
-    BuildConfigRecord(record);
-    OpenProgressWindow(IDD_WRITE_PROGRESS);
-    WaitPumpingMessages(kSettleMs);
-    int result = WriteDeviceConfig(record, ShowWriteProgress);
-    if (!EndTransfer())
-        return;
-    switch (result) {
-        case kDeviceDone:
-            ShowResult("The configuration was successfully saved to the Tandemix", MB_OK);
-            break;
-        case kDeviceNotFound:
-            ShowResult(kNotFoundText, MB_ICONERROR);
-            break;
-        case kDeviceExchangeFailed:
-            ShowResult("Error while writing to the Tandemix", MB_ICONERROR);
-            break;
-        default:
-            ShowResult("Unknown error", MB_ICONERROR);
-            break;
-    }
+    RunDeviceCommand(kSaveToDevice);
 }
 
 void ReadFromDeviceCommand() {
-    if (!BeginDeviceCommand(true))
-        return;
-    unsigned char record[kConfigRecordSize];
-    OpenProgressWindow(IDD_READ_PROGRESS);
-    WaitPumpingMessages(kSettleMs);
-    int result = ReadDeviceConfig(record, ShowReadProgress);
-    if (!EndTransfer())
-        return;
-    char text[32];
-    switch (result) {
-        case kDeviceDone:
-            if (!ApplyConfigRecord(record)) {
-                ShowResult("Invalid configuration", MB_ICONERROR);
-                return;
-            }
-            LayoutControls();
-            PlaceButtons();
-            ShowResult("The configuration was successfully read from the Tandemix", MB_OK);
-            break;
-        case kDeviceNotFound:
-            ShowResult(kNotFoundText, MB_ICONERROR);
-            break;
-        case kDeviceExchangeFailed:
-            ShowResult("Error while reading from the Tandemix", MB_ICONERROR);
-            break;
-        case kDeviceInvalidConfiguration:
-            ShowResult("Invalid configuration", MB_ICONERROR);
-            break;
-        default:
-            wsprintfA(text, "Unknown error (%d)", result);
-            ShowResult(text, MB_ICONERROR);
-            break;
-    }
-    configurationChanged = false;
+    RunDeviceCommand(kReadFromDevice);
 }

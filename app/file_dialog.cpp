@@ -1,8 +1,8 @@
 // comdlg32 brings the shell and its libraries with it, which start-up does not need: it is
 // loaded by the first Open or Save and stays loaded, the same way in the 32- and 64-bit builds.
-#include "app/file_dialog.h"
+#include "file_dialog.h"
 
-#include "app/system_library.h"
+#include "system_library.h"
 
 namespace {
 

@@ -1,16 +1,15 @@
 // The commands of the main window itself: New, Exit, About, and closing.
-#include "app/app_state.h"
-#include "app/device_commands.h"
-#include "app/main_window.h"
-#include "config/config_file.h"
-#include "config/config_window.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "file_commands.h"
+#include "main_window.h"
+#include "resource.h"
+#include "settings_window.h"
 
 void NewCommand() {
     if (!ConfirmUnsavedChanges())
         return;
     ResetConfiguration();
-    configurationChanged = false;
+    MarkConfigurationUnchanged();
     LayoutControls();
     PlaceButtons();
 }
@@ -20,16 +19,16 @@ void ExitCommand() {
 }
 
 void CloseMainWindow() {
-    if (DeviceCommandRunning()) {
-        CloseAfterTransfer();
+    if (app.transfer.running) {
+        app.transfer.closeRequested = true;
         return;
     }
     if (ConfirmUnsavedChanges())
-        DestroyWindow(mainWindow);
+        DestroyWindow(app.mainWindow);
 }
 
 void AboutCommand() {
-    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), mainWindow, AboutDlgProc, 0);
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_ABOUT), app.mainWindow, AboutDlgProc, 0);
 }
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

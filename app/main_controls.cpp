@@ -1,73 +1,86 @@
-// The ten child controls at their fixed client positions, and the keys that move the focus
-// round the list and the two buttons.
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "config/config_record.h"
+// The ten child controls, made from one table at their fixed client positions, and the keys
+// that move the focus round the list and the two buttons.
+#include "app_state.h"
+#include "config_record.h"
+#include "main_window.h"
+#include "resource.h"
 
 namespace {
+
+enum ControlKind { kLabel, kList, kButton, kNumberBox };
+
+struct ControlSpec {
+    HWND MainControls::*handle;
+    ControlKind kind;
+    const char* text;
+    int x, y, width, height; // the buttons are created at (0, 0) and placed there later
+    int id;
+};
+
+const ControlSpec kControls[] = {
+    {&MainControls::screenSizeCaption, kLabel, "Mouse Target Screen Size", 388, 8, 136, 16, 0},
+    {&MainControls::xLabel, kLabel, "X", 445, 30, 20, 20, 0},
+    {&MainControls::controlModeCaption, kLabel, "Control Mode", 150, 8, 96, 16, 0},
+    {&MainControls::xSizeCaption, kLabel, "X Size", 390, 49, 50, 20, 0},
+    {&MainControls::ySizeCaption, kLabel, "Y Size", 470, 49, 50, 20, 0},
+    {&MainControls::controlModeList, kList, "", 155, 26, 84, 256, IDC_CONTROL_MODE},
+    {&MainControls::saveButton, kButton, "Save To Tandemix", 128, 120, 134, 48, IDC_SAVE_TO_DEVICE},
+    {&MainControls::readButton, kButton, "Read From Tandemix", 387, 120, 134, 48,
+     IDC_READ_FROM_DEVICE},
+    {&MainControls::xBox, kNumberBox, nullptr, 390, 26, 50, 20, IDC_X_SIZE},
+    {&MainControls::yBox, kNumberBox, nullptr, 470, 26, 50, 20, IDC_Y_SIZE},
+};
+
+// Only the number boxes show at creation; the layout pass at start-up shows the others.
+const DWORD kStyles[] = {
+    WS_CHILD | SS_CENTER,                                  // kLabel
+    WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, // kList
+    WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE,  // kButton
+    WS_CHILD | WS_VISIBLE | WS_BORDER | ES_NUMBER,         // kNumberBox
+};
+const char* const kClassNames[] = {"STATIC", "COMBOBOX", "BUTTON"};
+const UINT kMoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
 WNDPROC previousButtonProc;
 WNDPROC previousComboProc;
 
-const DWORD kLabelStyle = WS_CHILD | SS_CENTER;
-const DWORD kButtonStyle = WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
-const DWORD kComboStyle = WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
-const DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_NUMBER;
-const UINT kMoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-
-HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y, int width,
-                   int height) {
-    return CreateWindowExA(0, className, text, style, x, y, width, height, mainWindow, nullptr,
-                           nullptr, nullptr);
+HWND ControlHandle(const ControlSpec& spec) {
+    return app.controls.*spec.handle;
 }
 
-void UseControlFont(HWND control) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), 0);
-}
-
-HWND CreateLabel(int x, int y, int width, int height, const char* text) {
-    HWND label = CreateControl("STATIC", text, kLabelStyle, x, y, width, height);
-    UseControlFont(label);
-    return label;
-}
-
-// In the 32-bit build SetWindowLongPtrA is SetWindowLongA with GWL_WNDPROC; the 64-bit build
-// needs the pointer-sized call.
-HWND CreateComboBox(int x, int y, int width, int height) {
-    HWND list = CreateControl("COMBOBOX", "", kComboStyle, x, y, width, height);
-    previousComboProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboKeyProc)));
-    UseControlFont(list);
-    return list;
-}
-
-HWND CreateButton(int x, int y, int width, int height, const char* text) {
-    HWND button = CreateControl("BUTTON", text, kButtonStyle, x, y, width, height);
-    previousButtonProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonKeyProc)));
-    UseControlFont(button);
-    return button;
-}
-
-HWND CreateNumberBox(int x, int y, int id) {
-    return CreateWindowExW(0, L"Edit", nullptr, kEditStyle, x, y, 50, 20, mainWindow,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+// The number boxes are wide-character edit controls in the system font; the others use the
+// control font, and the list and the buttons get their key handling.
+HWND CreateControl(const ControlSpec& spec) {
+    HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
+    if (spec.kind == kNumberBox)
+        return CreateWindowExW(0, L"Edit", nullptr, kStyles[spec.kind], spec.x, spec.y, spec.width,
+                               spec.height, app.mainWindow, id, nullptr, nullptr);
+    bool placedLater = spec.kind == kButton;
+    HWND control = CreateWindowExA(0, kClassNames[spec.kind], spec.text, kStyles[spec.kind],
+                                   placedLater ? 0 : spec.x, placedLater ? 0 : spec.y, spec.width,
+                                   spec.height, app.mainWindow, id, nullptr, nullptr);
+    // In the 32-bit build SetWindowLongPtrA is SetWindowLongA with GWL_WNDPROC.
+    if (spec.kind != kLabel) {
+        WNDPROC keyProc = spec.kind == kList ? ComboKeyProc : ButtonKeyProc;
+        WNDPROC previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(keyProc)));
+        (spec.kind == kList ? previousComboProc : previousButtonProc) = previous;
+    }
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(app.controlFont), 0);
+    return control;
 }
 
 void MoveControl(HWND control, int x, int y) {
     SetWindowPos(control, nullptr, x, y, 0, 0, kMoveFlags);
 }
 
-void MoveLabel(HWND label, int x, int y) {
-    InvalidateRect(label, nullptr, FALSE);
-    MoveControl(label, x, y);
-}
-
 void MoveAndShowButtons() {
-    MoveControl(mainControls.saveButton, 128, 120);
-    ShowWindow(mainControls.saveButton, SW_SHOW);
-    MoveControl(mainControls.readButton, 387, 120);
-    ShowWindow(mainControls.readButton, SW_SHOW);
+    for (const ControlSpec& spec : kControls) {
+        if (spec.kind != kButton)
+            continue;
+        MoveControl(ControlHandle(spec), spec.x, spec.y);
+        ShowWindow(ControlHandle(spec), SW_SHOW);
+    }
 }
 
 bool ShiftHeld() {
@@ -77,67 +90,61 @@ bool ShiftHeld() {
 // The focus cycle: list -> Save -> Read -> list with Tab, the other way with Shift+Tab.
 // Left and Right step between the buttons, Up goes to Save and Down to Read.
 HWND NextFocusFromButton(HWND button, WPARAM key) {
-    bool onSave = button == mainControls.saveButton;
+    const MainControls& controls = app.controls;
+    bool onSave = button == controls.saveButton;
     switch (key) {
         case VK_TAB:
             if (ShiftHeld())
-                return onSave ? mainControls.controlModeList : mainControls.saveButton;
-            return onSave ? mainControls.readButton : mainControls.controlModeList;
+                return onSave ? controls.controlModeList : controls.saveButton;
+            return onSave ? controls.readButton : controls.controlModeList;
         case VK_LEFT:
         case VK_UP:
-            return mainControls.saveButton;
+            return controls.saveButton;
         case VK_RIGHT:
         case VK_DOWN:
-            return mainControls.readButton;
+            return controls.readButton;
     }
     return nullptr;
 }
 
 } // namespace
 
+// 8.25 points: 33 quarter-points at the display's dots per inch.
+void CreateControlFont() {
+    HDC context = GetDC(app.mainWindow);
+    int height = -MulDiv(33, GetDeviceCaps(context, LOGPIXELSY), 288);
+    ReleaseDC(app.mainWindow, context);
+    app.controlFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0,
+                                  "Microsoft Sans Serif");
+}
+
 void CreateMainControls() {
-    mainControls.screenSizeCaption = CreateLabel(388, 8, 136, 16, "Mouse Target Screen Size");
-    mainControls.xLabel = CreateLabel(445, 30, 20, 20, "X");
-    mainControls.controlModeCaption = CreateLabel(150, 8, 96, 16, "Control Mode");
-    mainControls.xSizeCaption = CreateLabel(390, 49, 50, 20, "X Size");
-    mainControls.ySizeCaption = CreateLabel(470, 49, 50, 20, "Y Size");
-    ShowWindow(mainControls.xLabel, SW_SHOW);
-    ShowWindow(mainControls.controlModeCaption, SW_SHOW);
-    ShowWindow(mainControls.xSizeCaption, SW_SHOW);
-    ShowWindow(mainControls.ySizeCaption, SW_SHOW);
-
-    mainControls.controlModeList = CreateComboBox(155, 26, 84, 256);
-    for (int i = 0; i < kControlModeCount; ++i)
-        SendMessageA(mainControls.controlModeList, CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(kControlModeNames[i]));
-    ShowWindow(mainControls.controlModeList, SW_SHOW);
-
-    mainControls.saveButton = CreateButton(0, 0, 134, 48, "Save To Tandemix");
-    mainControls.readButton = CreateButton(0, 0, 134, 48, "Read From Tandemix");
-    mainControls.xBox = CreateNumberBox(390, 26, kXBoxId);
-    mainControls.yBox = CreateNumberBox(470, 26, kYBoxId);
+    for (const ControlSpec& spec : kControls) {
+        HWND control = CreateControl(spec);
+        app.controls.*spec.handle = control;
+        if (spec.kind == kList)
+            for (const char* name : kControlModeNames)
+                SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
 }
 
 void LayoutControls() {
-    MoveLabel(mainControls.screenSizeCaption, 388, 8);
-    MoveLabel(mainControls.xLabel, 445, 30);
-    MoveLabel(mainControls.controlModeCaption, 150, 8);
-    MoveControl(mainControls.controlModeList, 155, 26);
-    MoveLabel(mainControls.xSizeCaption, 390, 49);
-    MoveLabel(mainControls.ySizeCaption, 470, 49);
-    ShowWindow(mainControls.controlModeList, SW_SHOW);
-    ShowWindow(mainControls.screenSizeCaption, SW_SHOW);
-    ShowWindow(mainControls.xLabel, SW_SHOW);
-    ShowWindow(mainControls.controlModeCaption, SW_SHOW);
-    ShowWindow(mainControls.xSizeCaption, SW_SHOW);
-    ShowWindow(mainControls.ySizeCaption, SW_SHOW);
+    for (const ControlSpec& spec : kControls) {
+        if (spec.kind != kLabel && spec.kind != kList)
+            continue;
+        if (spec.kind == kLabel)
+            InvalidateRect(ControlHandle(spec), nullptr, FALSE);
+        MoveControl(ControlHandle(spec), spec.x, spec.y);
+    }
+    for (const ControlSpec& spec : kControls)
+        if (spec.kind == kLabel || spec.kind == kList)
+            ShowWindow(ControlHandle(spec), SW_SHOW);
     MoveAndShowButtons();
 }
 
 void PlaceButtons() {
-    if (!mainWindow)
-        return; // still inside its creation: a null handle would repaint the whole screen
-    InvalidateRect(mainWindow, nullptr, TRUE);
+    InvalidateRect(app.mainWindow, nullptr, TRUE);
     MoveAndShowButtons();
 }
 
@@ -154,6 +161,6 @@ LRESULT CALLBACK ButtonKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK ComboKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == VK_TAB)
-        SetFocus(ShiftHeld() ? mainControls.readButton : mainControls.saveButton);
+        SetFocus(ShiftHeld() ? app.controls.readButton : app.controls.saveButton);
     return CallWindowProcA(previousComboProc, window, message, wParam, lParam);
 }

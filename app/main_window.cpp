@@ -1,51 +1,49 @@
 // The main window procedure: a switch that hands each message to a small handler.
-#include "app/app_state.h"
-#include "app/device_commands.h"
-#include "app/main_window.h"
-#include "app/window_snap.h"
-#include "config/config_file.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "device_commands.h"
+#include "file_commands.h"
+#include "main_window.h"
+#include "resource.h"
+#include "settings_window.h"
+#include "window_snap.h"
 
 namespace {
 
 const int kDroppedListHeight = 256;
 const int kClosedListHeight = 24;
 
-void ResizeList(HWND list, int height) {
+void ResizeList(int height) {
     RECT outer;
-    GetWindowRect(list, &outer);
-    SetWindowPos(list, nullptr, 0, 0, outer.right - outer.left, height,
+    GetWindowRect(app.controls.controlModeList, &outer);
+    SetWindowPos(app.controls.controlModeList, nullptr, 0, 0, outer.right - outer.left, height,
                  SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-void ControlCommand(WPARAM wParam, LPARAM lParam) {
-    HWND source = reinterpret_cast<HWND>(lParam);
-    if (source && source == mainControls.saveButton)
-        SaveToDeviceCommand();
-    else if (source && source == mainControls.readButton)
-        ReadFromDeviceCommand();
+// The window's own state first: the controls need its handle and font.
+void Create(HWND window) {
+    app.mainWindow = window;
+    CreateControlFont();
+    CreateMainControls();
+    ShowScreenSize();
+}
 
-    switch (HIWORD(wParam)) {
+void ListNotification(WORD code) {
+    switch (code) {
         case CBN_DROPDOWN:
-            ResizeList(source, kDroppedListHeight);
-            UpdateWindow(mainWindow);
+            ResizeList(kDroppedListHeight);
+            UpdateWindow(app.mainWindow);
             break;
         case CBN_CLOSEUP:
-            ResizeList(source, kClosedListHeight);
+            ResizeList(kClosedListHeight);
             break;
         case CBN_SELCHANGE:
-            if (source == mainControls.controlModeList && !writingSettings)
-                configurationChanged = true;
-            break;
-        case EN_CHANGE:
-            if ((LOWORD(wParam) == kXBoxId || LOWORD(wParam) == kYBoxId) && !writingSettings)
-                configurationChanged = true;
+            MarkConfigurationChanged();
             break;
     }
 }
 
-void Command(WPARAM wParam, LPARAM lParam) {
-    switch (LOWORD(wParam)) {
+void Command(WORD id, WORD code) {
+    switch (id) {
         case IDM_FILE_NEW:
             if (!RefusedDuringTransfer())
                 NewCommand();
@@ -64,8 +62,21 @@ void Command(WPARAM wParam, LPARAM lParam) {
         case IDM_HELP_ABOUT:
             AboutCommand();
             break;
-        default:
-            ControlCommand(wParam, lParam);
+        case IDC_SAVE_TO_DEVICE:
+            if (code == BN_CLICKED)
+                SaveToDeviceCommand();
+            break;
+        case IDC_READ_FROM_DEVICE:
+            if (code == BN_CLICKED)
+                ReadFromDeviceCommand();
+            break;
+        case IDC_CONTROL_MODE:
+            ListNotification(code);
+            break;
+        case IDC_X_SIZE:
+        case IDC_Y_SIZE:
+            if (code == EN_CHANGE)
+                MarkConfigurationChanged();
             break;
     }
 }
@@ -75,7 +86,7 @@ void KeyDown(WPARAM key) {
     if (key != VK_TAB)
         return;
     bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    SetFocus(shift ? mainControls.readButton : mainControls.controlModeList);
+    SetFocus(shift ? app.controls.readButton : app.controls.controlModeList);
 }
 
 void Paint(HWND window) {
@@ -100,8 +111,11 @@ void SnapSizingRect(WPARAM edge, RECT* rect) {
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_CREATE:
+            Create(window);
+            return 0;
         case WM_COMMAND:
-            Command(wParam, lParam);
+            Command(LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {

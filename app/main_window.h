@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+// The control font and the ten controls, from the main window's WM_CREATE.
+void CreateControlFont();
 void CreateMainControls();
 void LayoutControls();
 void PlaceButtons();

@@ -1,17 +1,18 @@
 // Start-up: the disc warning, the class, the main window and its controls, the adapter probe,
 // then the one message loop of the program.
-#include "app/startup.h"
+#include "startup.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <string.h>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "config/config_window.h"
-#include "device/device_transfer.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "device_transfer.h"
+#include "main_window.h"
+#include "message_routing.h"
+#include "resource.h"
+#include "settings_window.h"
 
 VolumeQuery queryVolumeInformation = GetVolumeInformationA;
 
@@ -60,34 +61,20 @@ void RegisterMainWindowClass(HINSTANCE instance) {
     RegisterClassA(&windowClass);
 }
 
+// Its WM_CREATE makes the font and the controls and shows the screen size in the boxes.
 void CreateMainWindow(HINSTANCE instance) {
-    mainControls = MainControls{};
+    app.instance = instance;
+    app.controls = MainControls{};
     RECT outer = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);
-    mainWindow = CreateWindowExA(0, kMainClassName, kAppCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
-                                 nullptr, nullptr, instance, nullptr);
-    appInstance = instance;
-}
-
-// 8.25 points: 33 quarter-points at the display's dots per inch.
-void CreateControlFont() {
-    HDC context = GetDC(mainWindow);
-    int height = -MulDiv(33, GetDeviceCaps(context, LOGPIXELSY), 288);
-    ReleaseDC(mainWindow, context);
-    controlFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0,
-                              "Microsoft Sans Serif");
-}
-
-void CreateControlsWithScreenSize() {
-    CreateMainControls();
-    ShowScreenSize();
+    CreateWindowExA(0, kMainClassName, kAppCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                    CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                    nullptr, instance, nullptr);
 }
 
 void ResetAndLayOut() {
     ResetConfiguration();
-    configurationChanged = false;
+    MarkConfigurationUnchanged();
     LayoutControls();
     PlaceButtons();
 }
@@ -95,30 +82,19 @@ void ResetAndLayOut() {
 bool ProbeAdapterAtStartup() {
     if (ProbeDevice() == kDeviceDone)
         return true;
-    MessageBoxA(mainWindow, kNotFoundText, kAppCaption, MB_ICONERROR);
-    DestroyWindow(mainWindow);
+    MessageBoxA(app.mainWindow, kNotFoundText, kAppCaption, MB_ICONERROR);
+    DestroyWindow(app.mainWindow);
     return false;
 }
 
 void ShowMainWindow(int showCommand) {
-    ShowWindow(mainWindow, showCommand);
-    UpdateWindow(mainWindow);
-}
-
-int RunMessageLoop(HACCEL accelerators) {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorA(mainWindow, accelerators, &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    ShowWindow(app.mainWindow, showCommand);
+    UpdateWindow(app.mainWindow);
 }
 
 void DeleteControlFont() {
-    DeleteObject(controlFont);
-    controlFont = nullptr;
+    DeleteObject(app.controlFont);
+    app.controlFont = nullptr;
 }
 
 int RunUtility(HINSTANCE instance, int showCommand) {
@@ -126,13 +102,11 @@ int RunUtility(HINSTANCE instance, int showCommand) {
     InitCommonControlsForUtility();
     RegisterMainWindowClass(instance);
     CreateMainWindow(instance);
-    CreateControlFont();
-    CreateControlsWithScreenSize();
     ResetAndLayOut();
     if (ProbeAdapterAtStartup())
         ShowMainWindow(showCommand);
-    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
-    int exitCode = RunMessageLoop(accelerators);
+    app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
+    int exitCode = RunMessageLoop();
     DeleteControlFont();
     return exitCode;
 }

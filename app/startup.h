@@ -13,13 +13,10 @@ void WarnIfRunFromDistributionDisc();
 void InitCommonControlsForUtility();
 void RegisterMainWindowClass(HINSTANCE instance);
 void CreateMainWindow(HINSTANCE instance);
-void CreateControlFont();
-void CreateControlsWithScreenSize();
 void ResetAndLayOut();
 // False when no adapter answered: the not-found box was shown and the window destroyed.
 bool ProbeAdapterAtStartup();
 void ShowMainWindow(int showCommand);
-int RunMessageLoop(HACCEL accelerators);
 void DeleteControlFont();
 
 // Every step in order, then the message loop; returns the exit code.

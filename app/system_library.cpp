@@ -1,6 +1,6 @@
 // System libraries by the system folder's path, so that a file of the same name planted beside
 // the program is never loaded instead.
-#include "app/system_library.h"
+#include "system_library.h"
 
 #include <string.h>
 

@@ -1,6 +1,6 @@
 // Nearest grid size for a proposed window size: ties go to the larger width and the smaller
 // height, so a drag never jitters between two sizes.
-#include "app/window_snap.h"
+#include "window_snap.h"
 
 namespace {
 

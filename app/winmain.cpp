@@ -1,5 +1,5 @@
 // Entry of Tandemix.exe; the command line is not used.
-#include "app/startup.h"
+#include "startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     return RunUtility(instance, showCommand);

@@ -1,14 +1,16 @@
-// File > Save and File > Open: one 512-byte configuration image per file.
+// Configuration files: exactly one 512-byte record each, read and written by name.
 #pragma once
 
-enum : int { kConfigFileNameSize = 512 };
+#include "config_record.h"
 
-// The name both file dialogs start from and leave the chosen path in; empty at start.
-extern char configFileName[kConfigFileNameSize];
+enum ConfigFileResult : int {
+    kConfigFileDone = 0,
+    kConfigFileNotOpened = 1,  // the file could not be opened (or created)
+    kConfigFileNotWritten = 2, // not all 512 bytes reached the file (a full disk shows here)
+    kConfigFileTooShort = 3,   // the file holds fewer than 512 bytes; nothing was taken from it
+};
 
-// True when all 512 bytes reached the file; false when cancelled or the file failed.
-bool SaveConfigFile();
-void OpenConfigFile();
-
-// Asks whether to save unsaved changes first; false when the command should be abandoned.
-bool ConfirmUnsavedChanges();
+// Creates or replaces the file with the record's 512 bytes.
+int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize]);
+// Fills the record from the file's first 512 bytes; leaves it unchanged on any failure.
+int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize]);

@@ -1,5 +1,5 @@
 // Encoding and decoding of the configuration image.
-#include "config/config_record.h"
+#include "config_record.h"
 
 #include <string.h>
 

@@ -1,7 +1,7 @@
 // Probe, read and write of the adapter's configuration registers, one exchange per register.
 // A failed exchange stops the transfer: a write then never sends the closing commit marker, so
 // the adapter is left with an unfinished frame rather than half a configuration.
-#include "device/device_transfer.h"
+#include "device_transfer.h"
 
 #include <string.h>
 
@@ -68,7 +68,7 @@ int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation 
         if (value < 0)
             return StopTransfer(&device);
         record[n] = static_cast<unsigned char>(value);
-        progress(100, ProgressPercent(n + 1));
+        progress(ProgressPercent(n + 1));
     }
     CloseHidDevice(&device);
     return kDeviceDone;
@@ -83,7 +83,7 @@ int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOpe
     for (int n = 0; n < kDeviceImageSize; ++n) {
         if (!WriteDeviceByte(&device, static_cast<unsigned int>(n), record[n]))
             return StopTransfer(&device);
-        progress(100, ProgressPercent(n + 1));
+        progress(ProgressPercent(n + 1));
     }
     if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerClose))
         return StopTransfer(&device);

@@ -2,15 +2,14 @@
 // configuration transfers built on them.
 #pragma once
 
-#include "config/config_record.h"
-#include "device/tandemix_hid.h"
+#include "config_record.h"
+#include "tandemix_hid.h"
 
 // Results of the device operations.
 enum : int {
-    kDeviceDone = 0,                 // done; for the probe: adapter present
-    kDeviceNotFound = 1,             // the open failed
-    kDeviceExchangeFailed = 2,       // an exchange failed; the adapter was closed
-    kDeviceInvalidConfiguration = 3, // the adapter's image was refused (Read From Tandemix)
+    kDeviceDone = 0,           // done; for the probe: adapter present
+    kDeviceNotFound = 1,       // the open failed
+    kDeviceExchangeFailed = 2, // an exchange failed; the adapter was closed
 };
 
 enum : unsigned int {
@@ -25,8 +24,8 @@ enum : unsigned char {
     kCommandRead = 0x82,
 };
 
-// Called after each image register with 100 and the percentage of the 32 registers done.
-typedef void (*ProgressOperation)(int totalPercent, int dataPercent);
+// Called after each image register with the percentage of the 32 registers done.
+typedef void (*ProgressOperation)(int dataPercent);
 
 int ProbeDevice();
 int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress);

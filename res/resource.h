@@ -25,6 +25,13 @@
 #define IDD_READ_PROGRESS 1610
 #define IDC_PROGRESS_TEXT 1601
 
+// Main window controls that send commands (the labels have none).
+#define IDC_CONTROL_MODE 2401
+#define IDC_SAVE_TO_DEVICE 2402
+#define IDC_READ_FROM_DEVICE 2403
+#define IDC_X_SIZE 2405
+#define IDC_Y_SIZE 2406
+
 // Version block: the three numbers are distinct by design.
 #define TANDEMIX_FILE_VERSION 2, 7, 4, 0
 #define TANDEMIX_FILE_VERSION_TEXT "33159.0"

@@ -1,5 +1,5 @@
 // The simulated adapter's behaviour, free of any platform call.
-#include "sim/sim_adapter.h"
+#include "sim_adapter.h"
 
 #include <string.h>
 

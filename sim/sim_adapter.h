@@ -2,7 +2,7 @@
 // of register 511, injectable faults, and a record of every library call made to it.
 #pragma once
 
-#include "device/tandemix_hid.h"
+#include "tandemix_hid.h"
 
 enum : int {
     kSimRegisterCount = 65536,

@@ -14,7 +14,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "sim/sim_library.h"
+#include "sim_library.h"
 
 namespace {
 

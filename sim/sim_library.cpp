@@ -1,5 +1,5 @@
 // OpenHidDevice, WriteHidDevice and CloseHidDevice over the simulated adapter, with its latency.
-#include "sim/sim_library.h"
+#include "sim_library.h"
 
 #ifdef _WIN32
 #include <windows.h>

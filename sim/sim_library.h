@@ -2,7 +2,7 @@
 // tests and for the simulator's drop-in Tandemix.dll.
 #pragma once
 
-#include "sim/sim_adapter.h"
+#include "sim_adapter.h"
 
 SimAdapter* SimulatedAdapter();
 

@@ -1,12 +1,12 @@
 // The window side of the configuration record: the main window's controls are the settings.
 #pragma once
 
-#include "config/config_record.h"
+#include "config_record.h"
 
-// Fills the record from the controls; always succeeds.
-bool BuildConfigRecord(unsigned char record[kConfigRecordSize]);
-// Puts the record's settings into the controls; accepts every record.
-bool ApplyConfigRecord(const unsigned char record[kConfigRecordSize]);
+// Fills the record from the controls.
+void BuildConfigRecord(unsigned char record[kConfigRecordSize]);
+// Puts the record's settings into the controls; every record is accepted.
+void ApplyConfigRecord(const unsigned char record[kConfigRecordSize]);
 // The screen's width and height, as plain numbers, into the X and Y boxes.
 void ShowScreenSize();
 // Control Mode "ASCII" and the screen's size in the two boxes.
