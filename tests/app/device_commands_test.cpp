@@ -157,10 +157,9 @@ TEST_F(DeviceCommands, EachTransferIsFramedByAtLeast100MsOfPumping) {
     DWORD before = observed.firstOpen - observed.commandStart;
     DWORD after = observed.boxCreated - observed.progressDestroyed;
     printf("settling: %lu ms before the open, %lu ms after the progress window\n", before, after);
+    // Only the lower bounds: how long a loaded machine takes is the benchmark's to show.
     EXPECT_GE(before, 100u);
-    EXPECT_LT(before, 400u);
     EXPECT_GE(after, 100u);
-    EXPECT_LT(after, 400u);
 }
 
 TEST_F(DeviceCommands, AReadShowsTheAdaptersValuesAndLaysTheWindowOut) {
