@@ -8,10 +8,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/app_state.h"
-#include "app/device_commands.h"
+#include "app_state.h"
+#include "device_commands.h"
 #include "bench/bench_clock.h"
-#include "res/resource.h"
+#include "resource.h"
 #include "tests/app/app_harness.h"
 
 namespace {
@@ -78,7 +78,7 @@ Timing TimeCommand(void (*command)(), int latencyMs) {
         timing.exchanges = adapter->exchangeCount - exchangesBefore;
         if (!resultBoxAsked || !resultWasSuccess || adapter->open)
             timing.allSucceeded = false;
-        configurationChanged = false;
+        app.configurationChanged = false;
     }
     timing.askedMs = Median(asked, kRuns);
     timing.shownMs = Median(shown, kRuns);
@@ -108,11 +108,11 @@ void BenchProgressWindow() {
         opened[run] = Milliseconds(Now() - start);
         start = Now();
         for (int update = 0; update < kProgressUpdates; ++update)
-            ShowWriteProgress(update % 101, update % 101);
+            ShowWriteProgress(update % 101);
         perUpdateUs[run] = 1e3 * Milliseconds(Now() - start) / kProgressUpdates;
         start = Now();
-        DestroyWindow(progressWindow);
-        progressWindow = nullptr;
+        DestroyWindow(app.progressWindow);
+        app.progressWindow = nullptr;
         closed[run] = Milliseconds(Now() - start);
     }
     printf("progress window: open and paint %.1f ms, close %.1f ms\n", Median(opened, kRuns),

@@ -4,9 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/app_state.h"
-#include "app/startup.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "message_routing.h"
+#include "startup.h"
+#include "resource.h"
 
 void CreateTestMainWindow() {
     SimReset(SimulatedAdapter());
@@ -14,47 +15,40 @@ void CreateTestMainWindow() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterMainWindowClass(instance);
     CreateMainWindow(instance);
-    CreateControlFont();
-    CreateControlsWithScreenSize();
     ResetAndLayOut();
 }
 
 void ShowTestMainWindow() {
     ShowMainWindow(SW_SHOW);
-    SetForegroundWindow(mainWindow);
-    SetActiveWindow(mainWindow);
-    SetFocus(mainWindow);
+    SetForegroundWindow(app.mainWindow);
+    SetActiveWindow(app.mainWindow);
+    SetFocus(app.mainWindow);
     PumpMessages(50);
 }
 
 void DestroyTestMainWindow() {
-    if (IsWindow(mainWindow))
-        DestroyWindow(mainWindow);
-    mainWindow = nullptr;
-    if (controlFont)
+    if (IsWindow(app.mainWindow))
+        DestroyWindow(app.mainWindow);
+    app.mainWindow = nullptr;
+    if (app.controlFont)
         DeleteControlFont();
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message != WM_QUIT)
             DispatchMessageA(&message);
     }
-    configurationChanged = false;
+    app.configurationChanged = false;
 }
 
 void PumpMessages(int milliseconds) {
-    static HACCEL accelerators =
+    app.accelerators =
         LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAINACCEL));
     DWORD start = GetTickCount();
     do {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                continue;
-            if (TranslateAcceleratorA(mainWindow, accelerators, &message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            if (message.message != WM_QUIT)
+                RouteMessage(&message);
         Sleep(1);
     } while (static_cast<LONG>(GetTickCount() - start) < milliseconds);
 }
@@ -107,14 +101,14 @@ std::string WindowText(HWND window) {
 }
 
 int SelectedControlMode() {
-    return static_cast<int>(SendMessageA(mainControls.controlModeList, CB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageA(app.controls.controlModeList, CB_GETCURSEL, 0, 0));
 }
 
 void ShowSavedSettings(int mode, const char* width, const char* height) {
-    SendMessageA(mainControls.controlModeList, CB_SETCURSEL, mode, 0);
-    SetWindowTextA(mainControls.xBox, width);
-    SetWindowTextA(mainControls.yBox, height);
-    configurationChanged = false;
+    SendMessageA(app.controls.controlModeList, CB_SETCURSEL, mode, 0);
+    SetWindowTextA(app.controls.xBox, width);
+    SetWindowTextA(app.controls.yBox, height);
+    app.configurationChanged = false;
 }
 
 RECT ClientRectOf(HWND control) {

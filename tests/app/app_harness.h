@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "sim/sim_library.h"
+#include "sim_library.h"
 
 // Start-up steps 2 to 8 with a fresh simulated adapter: the main window exists, laid out and
 // reset, not yet shown.

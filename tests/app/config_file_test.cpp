@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "config/config_file.h"
-#include "config/config_window.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "file_commands.h"
+#include "settings_window.h"
+#include "resource.h"
 #include "tests/app/app_harness.h"
 
 namespace {
@@ -81,7 +81,7 @@ std::string RecordFile(unsigned char mode, unsigned int width, unsigned int heig
 class ConfigFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        configFileName[0] = '\0';
+        app.fileName[0] = '\0';
         CreateTestMainWindow();
         ShowTestMainWindow();
     }
@@ -92,7 +92,7 @@ class ConfigFile : public ::testing::Test {
     // Runs a command while the helper thread answers the given windows in order.
     void Run(int command, const Answer* answers, int count, ModalAnswerer** keep = nullptr) {
         ModalAnswerer* answerer = new ModalAnswerer(answers, count);
-        SendMessageA(mainWindow, WM_COMMAND, command, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
         answerer->Finish();
         if (keep)
             *keep = answerer;
@@ -124,12 +124,12 @@ TEST_F(ConfigFile, SaveProposesTheDefaultNameThenThePathAndWrites512Bytes) {
     ShowSavedSettings(2, "1920", "1080");
     std::string path = TestPath("first.tnx");
     DeleteFileA(path.c_str());
-    configurationChanged = true;
+    app.configurationChanged = true;
     ASSERT_TRUE(Save(path));
     EXPECT_EQ("Config.TNX", proposed);
-    EXPECT_FALSE(configurationChanged);
+    EXPECT_FALSE(app.configurationChanged);
     EXPECT_EQ(RecordFile(2, 1920, 1080), ReadFile(path));
-    EXPECT_STREQ(path.c_str(), configFileName);
+    EXPECT_STREQ(path.c_str(), app.fileName);
 
     // The next Save starts from that path (the dialog shows its folder and name); a confirmed
     // overwrite replaces the file.
@@ -141,7 +141,7 @@ TEST_F(ConfigFile, SaveProposesTheDefaultNameThenThePathAndWrites512Bytes) {
     answerer.Finish();
     EXPECT_EQ("first.tnx", answerer.seen[0].fileName);
     EXPECT_TRUE(answerer.seen[1].found); // the overwrite question
-    EXPECT_STREQ(path.c_str(), configFileName);
+    EXPECT_STREQ(path.c_str(), app.fileName);
     EXPECT_EQ(RecordFile(1, 2560, 1440), ReadFile(path));
 
     // Cancelled: nothing is written and the default name comes back.
@@ -149,7 +149,7 @@ TEST_F(ConfigFile, SaveProposesTheDefaultNameThenThePathAndWrites512Bytes) {
     ModalAnswerer cancelled(cancel, 1);
     EXPECT_FALSE(SaveConfigFile());
     cancelled.Finish();
-    EXPECT_STREQ("", configFileName);
+    EXPECT_STREQ("", app.fileName);
     ASSERT_TRUE(Save(TestPath("second.tnx")));
     EXPECT_EQ("Config.TNX", proposed);
 }
@@ -162,7 +162,7 @@ TEST_F(ConfigFile, BothDialogsBelongToTheMainWindow) {
         ModalAnswerer* answerer = nullptr;
         Run(commands[n], &answers[n], 1, &answerer);
         ASSERT_TRUE(answerer->seen[0].found) << answers[n].title;
-        EXPECT_EQ(mainWindow, answerer->seen[0].owner) << answers[n].title;
+        EXPECT_EQ(app.mainWindow, answerer->seen[0].owner) << answers[n].title;
         delete answerer;
     }
 }
@@ -174,14 +174,14 @@ TEST_F(ConfigFile, ARoundTripRestoresTheWindowAndSavesTheSameBytes) {
     ASSERT_TRUE(Save(path));
     std::string saved = ReadFile(path);
     ShowSavedSettings(0, "800", "600");
-    configFileName[0] = '\0';
+    app.fileName[0] = '\0';
     Open(path);
     EXPECT_EQ(1, SelectedControlMode());
-    EXPECT_EQ("3840", WindowText(mainControls.xBox));
-    EXPECT_EQ("2160", WindowText(mainControls.yBox));
+    EXPECT_EQ("3840", WindowText(app.controls.xBox));
+    EXPECT_EQ("2160", WindowText(app.controls.yBox));
     std::string again = TestPath("round-again.tnx");
     DeleteFileA(again.c_str());
-    configFileName[0] = '\0';
+    app.fileName[0] = '\0';
     ASSERT_TRUE(Save(again));
     EXPECT_EQ(saved, ReadFile(again));
 }
@@ -192,8 +192,8 @@ TEST_F(ConfigFile, OpenTakesTheFirst512BytesOfAnyFile) {
     WriteFile(path, longFile);
     Open(path);
     EXPECT_EQ(2, SelectedControlMode());
-    EXPECT_EQ("1280", WindowText(mainControls.xBox));
-    EXPECT_EQ("1024", WindowText(mainControls.yBox));
+    EXPECT_EQ("1280", WindowText(app.controls.xBox));
+    EXPECT_EQ("1024", WindowText(app.controls.yBox));
 
     std::string adapterImage = RecordFile(1, 1600, 900);
     adapterImage[505] = 0; // as read from an adapter, under another extension
@@ -201,7 +201,7 @@ TEST_F(ConfigFile, OpenTakesTheFirst512BytesOfAnyFile) {
     WriteFile(path, adapterImage);
     Open(path);
     EXPECT_EQ(1, SelectedControlMode());
-    EXPECT_EQ("1600", WindowText(mainControls.xBox));
+    EXPECT_EQ("1600", WindowText(app.controls.xBox));
 }
 
 TEST_F(ConfigFile, AnUnknownControlModeOpensAsNoSelectionAndSavesAsFF) {
@@ -211,7 +211,7 @@ TEST_F(ConfigFile, AnUnknownControlModeOpensAsNoSelectionAndSavesAsFF) {
     EXPECT_EQ(-1, SelectedControlMode());
     std::string saved = TestPath("mode5-saved.tnx");
     DeleteFileA(saved.c_str());
-    configFileName[0] = '\0';
+    app.fileName[0] = '\0';
     ASSERT_TRUE(Save(saved));
     EXPECT_EQ('\xFF', ReadFile(saved)[16]);
 }
@@ -221,8 +221,8 @@ TEST_F(ConfigFile, ShortAndEmptyFilesAreRefusedAndChangeNothing) {
                                     RecordFile(2, 1920, 1080).substr(0, 28)};
     for (const std::string& content : contents) {
         ShowSavedSettings(1, "1111", "777");
-        configurationChanged = true;
-        SetWindowPos(mainControls.saveButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        app.configurationChanged = true;
+        SetWindowPos(app.controls.saveButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         std::string path = TestPath("short.tnx");
         WriteFile(path, content);
         const Answer answers[] = {{kCaption, IDNO, nullptr, 0, kWait},
@@ -234,23 +234,23 @@ TEST_F(ConfigFile, ShortAndEmptyFilesAreRefusedAndChangeNothing) {
         ASSERT_TRUE(answerer.seen[2].found) << content.size();
         EXPECT_EQ("Invalid configuration file", answerer.seen[2].text);
         EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), answerer.seen[2].icon);
-        EXPECT_EQ(mainWindow, answerer.seen[2].owner);
+        EXPECT_EQ(app.mainWindow, answerer.seen[2].owner);
         EXPECT_EQ(1, SelectedControlMode());
-        EXPECT_EQ("1111", WindowText(mainControls.xBox));
-        EXPECT_EQ("777", WindowText(mainControls.yBox));
-        EXPECT_TRUE(configurationChanged);
-        EXPECT_EQ(0, ClientRectOf(mainControls.saveButton).left); // no layout pass
+        EXPECT_EQ("1111", WindowText(app.controls.xBox));
+        EXPECT_EQ("777", WindowText(app.controls.yBox));
+        EXPECT_TRUE(app.configurationChanged);
+        EXPECT_EQ(0, ClientRectOf(app.controls.saveButton).left); // no layout pass
     }
 }
 
 TEST_F(ConfigFile, CancelledOpenChangesNothing) {
     ShowSavedSettings(2, "1234", "987");
-    strcpy(configFileName, "C:\\somewhere\\kept.tnx");
+    strcpy(app.fileName, "C:\\somewhere\\kept.tnx");
     const Answer answers[] = {{"Open File", IDCANCEL, nullptr, 0, kWait}};
     Run(IDM_FILE_OPEN, answers, 1);
     EXPECT_EQ(2, SelectedControlMode());
-    EXPECT_EQ("1234", WindowText(mainControls.xBox));
-    EXPECT_STREQ("C:\\somewhere\\kept.tnx", configFileName);
+    EXPECT_EQ("1234", WindowText(app.controls.xBox));
+    EXPECT_STREQ("C:\\somewhere\\kept.tnx", app.fileName);
 }
 
 // A folder the test runner prepared (as root: tiny tmpfs mounts), or empty when it could not.
@@ -273,8 +273,8 @@ TEST_F(ConfigFile, AFileThatCannotBeWrittenIsReportedAndKeepsItsName) {
         GTEST_SKIP() << "no read-only file system was prepared (mounting a tmpfs needs root)";
     std::string path = folder + "\\readonly.tnx";
     std::string before = ReadFile(path);
-    strcpy(configFileName, path.c_str());
-    configurationChanged = true;
+    strcpy(app.fileName, path.c_str());
+    app.configurationChanged = true;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Answer answers[] = {{"Save File", IDOK, nullptr, 0, kWait},
                                   {"Save File", IDYES, nullptr, 0, kWait},
@@ -285,9 +285,9 @@ TEST_F(ConfigFile, AFileThatCannotBeWrittenIsReportedAndKeepsItsName) {
         EXPECT_EQ("readonly.tnx", answerer.seen[0].fileName); // the same path again
         EXPECT_EQ("Error saving the file", answerer.seen[2].text);
         EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), answerer.seen[2].icon);
-        EXPECT_EQ(mainWindow, answerer.seen[2].owner);
-        EXPECT_STREQ(path.c_str(), configFileName);
-        EXPECT_TRUE(configurationChanged);
+        EXPECT_EQ(app.mainWindow, answerer.seen[2].owner);
+        EXPECT_STREQ(path.c_str(), app.fileName);
+        EXPECT_TRUE(app.configurationChanged);
     }
     EXPECT_EQ(before, ReadFile(path));
 }
@@ -307,23 +307,23 @@ TEST_F(ConfigFile, ALockedFileCannotBeOpened) {
     CloseHandle(lock);
     EXPECT_EQ("Error opening the file", answerer.seen[1].text);
     EXPECT_EQ(0, SelectedControlMode());
-    EXPECT_EQ("1000", WindowText(mainControls.xBox));
+    EXPECT_EQ("1000", WindowText(app.controls.xBox));
 }
 
 // A name that fills the whole buffer: the dialogs start from it and a cancel leaves no trace.
 TEST_F(ConfigFile, ANameAtTheBuffersLimitIsHandledByTheDialogs) {
     std::string longest = "C:\\" + std::string(kConfigFileNameSize - 4, 'n');
     ASSERT_EQ(static_cast<size_t>(kConfigFileNameSize - 1), longest.size());
-    strcpy(configFileName, longest.c_str());
+    strcpy(app.fileName, longest.c_str());
     const Answer open[] = {{"Open File", IDCANCEL, nullptr, 0, kWait}};
     Run(IDM_FILE_OPEN, open, 1);
-    EXPECT_STREQ(longest.c_str(), configFileName);
+    EXPECT_STREQ(longest.c_str(), app.fileName);
     const Answer save[] = {{"Save File", IDCANCEL, nullptr, 0, kWait}};
     ModalAnswerer answerer(save, 1);
     EXPECT_FALSE(SaveConfigFile());
     answerer.Finish();
-    EXPECT_STREQ("", configFileName);
-    EXPECT_TRUE(IsWindow(mainWindow));
+    EXPECT_STREQ("", app.fileName);
+    EXPECT_TRUE(IsWindow(app.mainWindow));
 }
 
 // A file system with no room left: the bytes cannot all reach the file.
@@ -333,39 +333,39 @@ TEST_F(ConfigFile, AFullDiskFailsLoudly) {
         GTEST_SKIP() << "no full file system was prepared (mounting a tmpfs needs root)";
     std::string path = folder + "\\config.tnx";
     DeleteFileA(path.c_str());
-    configurationChanged = true;
+    app.configurationChanged = true;
     const Answer answers[] = {{"Save File", IDOK, path.c_str(), 0, kWait},
                               {kCaption, IDOK, nullptr, 0, kWait}};
     ModalAnswerer answerer(answers, 2);
     EXPECT_FALSE(SaveConfigFile());
     answerer.Finish();
     EXPECT_EQ("Error saving the file", answerer.seen[1].text);
-    EXPECT_TRUE(configurationChanged);
+    EXPECT_TRUE(app.configurationChanged);
 }
 
 // The unsaved-changes question, raised only by the user's own edits.
 TEST_F(ConfigFile, ProgramWritesNeverMarkTheConfigurationChanged) {
-    configurationChanged = false;
+    app.configurationChanged = false;
     ResetConfiguration();
     unsigned char record[kConfigRecordSize];
     BuildConfigRecord(record);
     record[16] = 2;
     ApplyConfigRecord(record);
-    SendMessageA(mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
-    EXPECT_FALSE(configurationChanged);
+    SendMessageA(app.mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
+    EXPECT_FALSE(app.configurationChanged);
 }
 
 TEST_F(ConfigFile, TypingAndChoosingMarkTheConfigurationChanged) {
-    SetFocus(mainControls.xBox);
+    SetFocus(app.controls.xBox);
     PumpMessages(20);
     PressKey('5');
-    EXPECT_TRUE(configurationChanged);
-    configurationChanged = false;
-    SetFocus(mainControls.controlModeList);
+    EXPECT_TRUE(app.configurationChanged);
+    app.configurationChanged = false;
+    SetFocus(app.controls.controlModeList);
     PumpMessages(20);
     PressKey(VK_DOWN);
     EXPECT_EQ(1, SelectedControlMode());
-    EXPECT_TRUE(configurationChanged);
+    EXPECT_TRUE(app.configurationChanged);
 }
 
 TEST_F(ConfigFile, TheQuestionGuardsNewOpenExitAndClose) {
@@ -389,12 +389,12 @@ TEST_F(ConfigFile, TheQuestionGuardsNewOpenExitAndClose) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.command) + " reply " + std::to_string(c.reply));
-        if (!IsWindow(mainWindow)) {
+        if (!IsWindow(app.mainWindow)) {
             CreateTestMainWindow();
             ShowTestMainWindow();
         }
         ShowSavedSettings(2, "1500", "1000");
-        configurationChanged = true;
+        app.configurationChanged = true;
         // Yes leads to the Save dialog, cancelled here: the command is abandoned.
         Answer answers[] = {
             {kCaption, c.reply, nullptr, 0, kWait},
@@ -403,22 +403,22 @@ TEST_F(ConfigFile, TheQuestionGuardsNewOpenExitAndClose) {
         int count = c.reply == IDCANCEL || (c.reply == IDNO && c.command != IDM_FILE_OPEN) ? 1 : 2;
         ModalAnswerer answerer(answers, count);
         if (c.command)
-            SendMessageA(mainWindow, WM_COMMAND, c.command, 0);
+            SendMessageA(app.mainWindow, WM_COMMAND, c.command, 0);
         else
-            SendMessageA(mainWindow, WM_CLOSE, 0, 0);
+            SendMessageA(app.mainWindow, WM_CLOSE, 0, 0);
         answerer.Finish();
         ASSERT_TRUE(answerer.seen[0].found);
         EXPECT_EQ(kQuestion, answerer.seen[0].text);
         EXPECT_EQ(LoadIconA(nullptr, IDI_QUESTION), answerer.seen[0].icon);
         EXPECT_TRUE(answerer.seen[0].buttons[IDYES] && answerer.seen[0].buttons[IDNO] &&
                     answerer.seen[0].buttons[IDCANCEL]);
-        EXPECT_EQ(mainWindow, answerer.seen[0].owner);
+        EXPECT_EQ(app.mainWindow, answerer.seen[0].owner);
         bool closing = c.command == 0 || c.command == IDM_FILE_EXIT;
         if (closing) {
-            EXPECT_EQ(!c.commandRuns, IsWindow(mainWindow) != FALSE);
+            EXPECT_EQ(!c.commandRuns, IsWindow(app.mainWindow) != FALSE);
         } else if (c.command == IDM_FILE_NEW) {
             EXPECT_EQ(c.commandRuns ? 0 : 2, SelectedControlMode());
-            EXPECT_EQ(!c.commandRuns, configurationChanged);
+            EXPECT_EQ(!c.commandRuns, app.configurationChanged);
         } else {
             EXPECT_EQ(2, SelectedControlMode()); // the Open dialog was cancelled either way
         }

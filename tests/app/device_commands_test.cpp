@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/startup.h"
-#include "config/config_window.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "startup.h"
+#include "settings_window.h"
+#include "resource.h"
 #include "tests/app/app_harness.h"
 
 namespace {
@@ -60,7 +60,7 @@ LRESULT CALLBACK WatchCalls(int code, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam) {
     HWND window = reinterpret_cast<HWND>(wParam);
-    if (code == HCBT_DESTROYWND && window == progressWindow && progressWindow)
+    if (code == HCBT_DESTROYWND && window == app.progressWindow && app.progressWindow)
         observed.progressDestroyed = GetTickCount();
     if (code == HCBT_ACTIVATE && !observed.boxCreated && WindowText(window) == kCaption) {
         char className[16] = "";
@@ -110,8 +110,8 @@ class DeviceCommands : public ::testing::Test {
 
     void ExpectSettings(int mode, const char* width, const char* height) {
         EXPECT_EQ(mode, SelectedControlMode());
-        EXPECT_EQ(width, WindowText(mainControls.xBox));
-        EXPECT_EQ(height, WindowText(mainControls.yBox));
+        EXPECT_EQ(width, WindowText(app.controls.xBox));
+        EXPECT_EQ(height, WindowText(app.controls.yBox));
     }
 
     SimAdapter* adapter() {
@@ -122,11 +122,11 @@ class DeviceCommands : public ::testing::Test {
 TEST_F(DeviceCommands, AWriteShowsItsProgressAndCommitsTheWindowsSettings) {
     ShowSavedSettings(2, "1920", "1080");
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
-    ModalAnswerer* answerer = Click(mainControls.saveButton, answers, 1);
+    ModalAnswerer* answerer = Click(app.controls.saveButton, answers, 1);
     ASSERT_TRUE(answerer->seen[0].found);
     EXPECT_EQ("The configuration was successfully saved to the Tandemix", answerer->seen[0].text);
     EXPECT_EQ(nullptr, answerer->seen[0].icon);
-    EXPECT_EQ(mainWindow, answerer->seen[0].owner);
+    EXPECT_EQ(app.mainWindow, answerer->seen[0].owner);
     delete answerer;
 
     const int percents[32] = {3,  6,  9,  12, 15, 18, 21, 25, 28, 31, 34, 37, 40, 43, 46, 50,
@@ -137,9 +137,9 @@ TEST_F(DeviceCommands, AWriteShowsItsProgressAndCommitsTheWindowsSettings) {
     EXPECT_EQ("Writing Tandemix", observed.progressTitle);
     EXPECT_TRUE(observed.progressExStyle & WS_EX_TOPMOST);
     EXPECT_FALSE(observed.progressStyle & WS_SYSMENU);
-    EXPECT_EQ(mainWindow, observed.progressOwner);
+    EXPECT_EQ(app.mainWindow, observed.progressOwner);
     EXPECT_FALSE(IsWindow(observed.progressWindow));
-    EXPECT_EQ(nullptr, progressWindow);
+    EXPECT_EQ(nullptr, app.progressWindow);
 
     EXPECT_EQ(1, adapter()->commitCount);
     EXPECT_EQ(2, adapter()->committed[16]);
@@ -150,7 +150,7 @@ TEST_F(DeviceCommands, AWriteShowsItsProgressAndCommitsTheWindowsSettings) {
 
 TEST_F(DeviceCommands, EachTransferIsFramedByAtLeast100MsOfPumping) {
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
-    delete Click(mainControls.readButton, answers, 1);
+    delete Click(app.controls.readButton, answers, 1);
     ASSERT_NE(0u, observed.firstOpen);
     ASSERT_NE(0u, observed.progressDestroyed);
     ASSERT_NE(0u, observed.boxCreated);
@@ -169,24 +169,24 @@ TEST_F(DeviceCommands, AReadShowsTheAdaptersValuesAndLaysTheWindowOut) {
     adapter()->registers[25] = 0xFF; // 2560
     adapter()->registers[26] = 0x05;
     adapter()->registers[27] = 0x9F; // 1440
-    SetWindowPos(mainControls.readButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(app.controls.readButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
-    ModalAnswerer* answerer = Click(mainControls.readButton, answers, 1);
+    ModalAnswerer* answerer = Click(app.controls.readButton, answers, 1);
     EXPECT_EQ("The configuration was successfully read from the Tandemix", answerer->seen[0].text);
     delete answerer;
     ExpectSettings(1, "2560", "1440");
-    EXPECT_EQ(387, ClientRectOf(mainControls.readButton).left);
+    EXPECT_EQ(387, ClientRectOf(app.controls.readButton).left);
     ASSERT_EQ(32u, observed.progressTexts.size());
     EXPECT_EQ(Progress("Reading", 3), observed.progressTexts[0]);
     EXPECT_EQ(Progress("Reading", 50), observed.progressTexts[15]);
     EXPECT_EQ("Reading Tandemix", observed.progressTitle);
-    EXPECT_FALSE(configurationChanged);
+    EXPECT_FALSE(app.configurationChanged);
 }
 
 TEST_F(DeviceCommands, NoAdapterGivesTheNotFoundBoxAndChangesNothing) {
     ShowSavedSettings(1, "1111", "777");
     adapter()->faults.absent = true;
-    HWND buttons[] = {mainControls.saveButton, mainControls.readButton};
+    HWND buttons[] = {app.controls.saveButton, app.controls.readButton};
     for (HWND button : buttons) {
         const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
         ModalAnswerer* answerer = Click(button, answers, 1);
@@ -195,7 +195,7 @@ TEST_F(DeviceCommands, NoAdapterGivesTheNotFoundBoxAndChangesNothing) {
         delete answerer;
         ExpectSettings(1, "1111", "777");
         EXPECT_EQ(0u, observed.progressTexts.size());
-        EXPECT_EQ(nullptr, progressWindow);
+        EXPECT_EQ(nullptr, app.progressWindow);
     }
 }
 
@@ -203,7 +203,7 @@ TEST_F(DeviceCommands, AFailedExchangeIsReportedAndNothingIsCommittedOrShown) {
     ShowSavedSettings(1, "1111", "777");
     adapter()->faults.failAtExchange = 17;
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait}};
-    ModalAnswerer* answerer = Click(mainControls.saveButton, answers, 1);
+    ModalAnswerer* answerer = Click(app.controls.saveButton, answers, 1);
     EXPECT_EQ("Error while writing to the Tandemix", answerer->seen[0].text);
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), answerer->seen[0].icon);
     delete answerer;
@@ -213,7 +213,7 @@ TEST_F(DeviceCommands, AFailedExchangeIsReportedAndNothingIsCommittedOrShown) {
 
     adapter()->registers[16] = 2;
     adapter()->faults.failAtExchange = adapter()->exchangeCount + 20;
-    answerer = Click(mainControls.readButton, answers, 1);
+    answerer = Click(app.controls.readButton, answers, 1);
     EXPECT_EQ("Error while reading from the Tandemix", answerer->seen[0].text);
     delete answerer;
     ExpectSettings(1, "1111", "777");
@@ -221,7 +221,7 @@ TEST_F(DeviceCommands, AFailedExchangeIsReportedAndNothingIsCommittedOrShown) {
     // An adapter that never answers: the library gives up, the command reports it.
     adapter()->faults.failAtExchange = 0;
     adapter()->faults.silentAtExchange = adapter()->exchangeCount + 3;
-    answerer = Click(mainControls.readButton, answers, 1);
+    answerer = Click(app.controls.readButton, answers, 1);
     EXPECT_EQ("Error while reading from the Tandemix", answerer->seen[0].text);
     delete answerer;
     ExpectSettings(1, "1111", "777");
@@ -229,50 +229,50 @@ TEST_F(DeviceCommands, AFailedExchangeIsReportedAndNothingIsCommittedOrShown) {
 
 TEST_F(DeviceCommands, ReadAsksAboutUnsavedChangesAndClearsTheFlag) {
     ShowSavedSettings(1, "1111", "777");
-    configurationChanged = true;
+    app.configurationChanged = true;
     const Answer cancel[] = {{kCaption, IDCANCEL, nullptr, 0, kWait}};
-    ModalAnswerer* answerer = Click(mainControls.readButton, cancel, 1);
+    ModalAnswerer* answerer = Click(app.controls.readButton, cancel, 1);
     EXPECT_EQ("The current configuration has changed.\nDo you want to save the changes?",
               answerer->seen[0].text);
     delete answerer;
     EXPECT_EQ(0, adapter()->callCount);
-    EXPECT_TRUE(configurationChanged);
+    EXPECT_TRUE(app.configurationChanged);
 
     adapter()->faults.absent = true; // cleared whatever the result
     const Answer no[] = {{kCaption, IDNO, nullptr, 0, kWait}, {kCaption, IDOK, nullptr, 0, kWait}};
-    answerer = Click(mainControls.readButton, no, 2);
+    answerer = Click(app.controls.readButton, no, 2);
     EXPECT_EQ(kNotFoundText, answerer->seen[1].text);
     delete answerer;
-    EXPECT_FALSE(configurationChanged);
+    EXPECT_FALSE(app.configurationChanged);
 
-    configurationChanged = true; // a write neither asks nor clears
+    app.configurationChanged = true; // a write neither asks nor clears
     adapter()->faults.absent = false;
     const Answer ok[] = {{kCaption, IDOK, nullptr, 0, kWait}};
-    answerer = Click(mainControls.saveButton, ok, 1);
+    answerer = Click(app.controls.saveButton, ok, 1);
     EXPECT_EQ("The configuration was successfully saved to the Tandemix", answerer->seen[0].text);
     delete answerer;
-    EXPECT_TRUE(configurationChanged);
+    EXPECT_TRUE(app.configurationChanged);
 }
 
 // Everything a restless user can throw at the window while a transfer runs.
 void ClickStorm(int count) {
     if (count % 4 != 1)
         return;
-    PostMessageA(mainControls.readButton, BM_CLICK, 0, 0);
-    PostMessageA(mainControls.saveButton, BM_CLICK, 0, 0);
-    PostMessageA(mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
-    PostMessageA(mainWindow, WM_COMMAND, IDM_FILE_OPEN, 0);
-    PostMessageA(mainWindow, WM_COMMAND, IDM_FILE_SAVE, 0);
+    PostMessageA(app.controls.readButton, BM_CLICK, 0, 0);
+    PostMessageA(app.controls.saveButton, BM_CLICK, 0, 0);
+    PostMessageA(app.mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
+    PostMessageA(app.mainWindow, WM_COMMAND, IDM_FILE_OPEN, 0);
+    PostMessageA(app.mainWindow, WM_COMMAND, IDM_FILE_SAVE, 0);
 }
 
 TEST_F(DeviceCommands, AClickStormDuringATransferStartsNothingElse) {
     ShowSavedSettings(2, "1920", "1080");
-    configurationChanged = true; // New and Open would ask, if they ran
+    app.configurationChanged = true; // New and Open would ask, if they ran
     adapter()->faults.latencyMs = 2;
     observed.atProgress = ClickStorm;
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, kWait},
                               {nullptr, IDCANCEL, nullptr, 0, 1000}};
-    ModalAnswerer* answerer = Click(mainControls.saveButton, answers, 2);
+    ModalAnswerer* answerer = Click(app.controls.saveButton, answers, 2);
     EXPECT_EQ("The configuration was successfully saved to the Tandemix", answerer->seen[0].text);
     EXPECT_FALSE(answerer->seen[1].found) << answerer->seen[1].title << answerer->seen[1].text;
     delete answerer;
@@ -296,7 +296,7 @@ void QuitFromElsewhere(int count) {
 TEST_F(DeviceCommands, AQuitDuringATransferWaitsForItsEndAndIsPostedAgain) {
     observed.atProgress = QuitFromElsewhere;
     const Answer answers[] = {{kCaption, IDOK, nullptr, 0, 1500}};
-    ModalAnswerer* answerer = Click(mainControls.saveButton, answers, 1);
+    ModalAnswerer* answerer = Click(app.controls.saveButton, answers, 1);
     EXPECT_FALSE(answerer->seen[0].found); // no result box
     delete answerer;
     EXPECT_EQ(1, adapter()->commitCount);
@@ -311,9 +311,9 @@ void CloseMidTransfer(int count) {
     if (count != 12)
         return;
     if (closeCommand == WM_CLOSE)
-        PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+        PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     else
-        PostMessageA(mainWindow, WM_COMMAND, IDM_FILE_EXIT, 0);
+        PostMessageA(app.mainWindow, WM_COMMAND, IDM_FILE_EXIT, 0);
 }
 
 TEST(DeviceCommandsClosing, ClosingDuringAWriteLetsItCommitAndEndsTheProgram) {
@@ -333,8 +333,8 @@ TEST(DeviceCommandsClosing, ClosingDuringAWriteLetsItCommitAndEndsTheProgram) {
                 Sleep(10);
             }
             if (window)
-                PostMessageA(window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(mainControls.saveButton));
+                PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE_TO_DEVICE, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(app.controls.saveButton));
             for (int i = 0; i < 150; ++i) {
                 if (FindThreadWindow(uiThread, "#32770", kCaption)) {
                     boxSeen = true;
@@ -351,7 +351,7 @@ TEST(DeviceCommandsClosing, ClosingDuringAWriteLetsItCommitAndEndsTheProgram) {
         EXPECT_FALSE(boxSeen) << way;
         EXPECT_EQ(32u, observed.progressTexts.size()) << way;
         EXPECT_EQ(1, SimulatedAdapter()->commitCount) << way;
-        EXPECT_FALSE(IsWindow(mainWindow));
+        EXPECT_FALSE(IsWindow(app.mainWindow));
         observed.atProgress = nullptr;
     }
 }

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/startup.h"
-#include "config/config_window.h"
-#include "res/resource.h"
+#include "app_state.h"
+#include "main_window.h"
+#include "startup.h"
+#include "settings_window.h"
+#include "resource.h"
 #include "tests/app/app_harness.h"
 
 namespace {
@@ -23,133 +23,8 @@ class MainWindow : public ::testing::Test {
     }
 };
 
-struct ControlRow {
-    HWND MainControls::*handle;
-    const char* className;
-    const char* text;
-    int x, y, width, height;
-    DWORD style;
-    int id;
-    bool controlFont;
-};
-
-// Wine drops WS_VSCROLL from a combo box's style and WS_BORDER from an edit box's as read back.
-const DWORD kStylesWineHides = WS_VSCROLL | WS_BORDER;
-
-const ControlRow kControls[] = {
-    {&MainControls::screenSizeCaption, "Static", "Mouse Target Screen Size", 388, 8, 136, 16,
-     WS_CHILD | SS_CENTER, 0, true},
-    {&MainControls::xLabel, "Static", "X", 445, 30, 20, 20, WS_CHILD | SS_CENTER, 0, true},
-    {&MainControls::controlModeCaption, "Static", "Control Mode", 150, 8, 96, 16,
-     WS_CHILD | SS_CENTER, 0, true},
-    {&MainControls::xSizeCaption, "Static", "X Size", 390, 49, 50, 20, WS_CHILD | SS_CENTER, 0,
-     true},
-    {&MainControls::ySizeCaption, "Static", "Y Size", 470, 49, 50, 20, WS_CHILD | SS_CENTER, 0,
-     true},
-    {&MainControls::controlModeList, "ComboBox", nullptr, 155, 26, 84, -1,
-     WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, true},
-    {&MainControls::saveButton, "Button", "Save To Tandemix", 128, 120, 134, 48,
-     WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0, true},
-    {&MainControls::readButton, "Button", "Read From Tandemix", 387, 120, 134, 48,
-     WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0, true},
-    {&MainControls::xBox, "Edit", nullptr, 390, 26, 50, 20, WS_CHILD | WS_BORDER | ES_NUMBER,
-     kXBoxId, false},
-    {&MainControls::yBox, "Edit", nullptr, 470, 26, 50, 20, WS_CHILD | WS_BORDER | ES_NUMBER,
-     kYBoxId, false},
-};
-
-TEST_F(MainWindow, TheTenControlsStandWhereTheyBelong) {
-    RECT client;
-    GetClientRect(mainWindow, &client);
-    EXPECT_EQ(625, client.right);
-    EXPECT_EQ(220, client.bottom);
-    char className[64];
-    GetClassNameA(mainWindow, className, sizeof(className));
-    EXPECT_STREQ("TandemixloadClass", className);
-    EXPECT_EQ("Tandemix Configuration Utility", WindowText(mainWindow));
-    EXPECT_EQ(static_cast<DWORD>(WS_OVERLAPPEDWINDOW),
-              GetWindowLongA(mainWindow, GWL_STYLE) & WS_OVERLAPPEDWINDOW);
-    EXPECT_NE(nullptr, GetMenu(mainWindow));
-
-    for (const ControlRow& row : kControls) {
-        HWND control = mainControls.*row.handle;
-        SCOPED_TRACE(row.text ? row.text : row.className);
-        ASSERT_TRUE(IsWindow(control));
-        GetClassNameA(control, className, sizeof(className));
-        EXPECT_STREQ(row.className, className);
-        if (row.text) {
-            EXPECT_EQ(row.text, WindowText(control));
-        }
-        RECT rect = ClientRectOf(control);
-        EXPECT_EQ(row.x, rect.left);
-        EXPECT_EQ(row.y, rect.top);
-        EXPECT_EQ(row.width, rect.right - rect.left);
-        if (row.height > 0) {
-            EXPECT_EQ(row.height, rect.bottom - rect.top);
-        }
-        DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
-        const DWORD compared = ~(kStylesWineHides | WS_VISIBLE);
-        EXPECT_EQ(row.style & compared, style & compared) << std::hex << style;
-        EXPECT_TRUE(style & WS_VISIBLE); // the window itself is not shown yet
-        EXPECT_EQ(0, GetWindowLongA(control, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-        EXPECT_EQ(row.id, GetDlgCtrlID(control));
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-        EXPECT_EQ(row.controlFont, font == controlFont);
-    }
-    EXPECT_TRUE(IsWindowUnicode(mainControls.xBox));
-    EXPECT_EQ(3, SendMessageA(mainControls.controlModeList, CB_GETCOUNT, 0, 0));
-    const char* entries[] = {"ASCII", "Ext ASCII", "Key Number"};
-    for (int i = 0; i < 3; ++i) {
-        char entry[32] = "";
-        SendMessageA(mainControls.controlModeList, CB_GETLBTEXT, i,
-                     reinterpret_cast<LPARAM>(entry));
-        EXPECT_STREQ(entries[i], entry);
-    }
-}
-
-TEST_F(MainWindow, ControlFontIsEightAndAQuarterPointsMicrosoftSansSerif) {
-    LOGFONTA font = {};
-    ASSERT_NE(0, GetObjectA(controlFont, sizeof(font), &font));
-    HDC screen = GetDC(mainWindow);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(mainWindow, screen);
-    EXPECT_EQ(-MulDiv(33, dpi, 288), font.lfHeight);
-    EXPECT_EQ(FW_NORMAL, font.lfWeight);
-    EXPECT_EQ(DEFAULT_CHARSET, font.lfCharSet);
-    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
-    EXPECT_STREQ("Microsoft Sans Serif", font.lfFaceName);
-}
-
-// Whether the control was shown, while its parent is not shown yet.
-bool ShownByItself(HWND control) {
-    return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-TEST(MainWindowCreation, CaptionAndButtonsWaitForTheFirstLayoutPass) {
-    SimReset(SimulatedAdapter());
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterMainWindowClass(instance);
-    CreateMainWindow(instance);
-    CreateControlFont();
-    CreateMainControls();
-    EXPECT_FALSE(ShownByItself(mainControls.screenSizeCaption));
-    EXPECT_FALSE(ShownByItself(mainControls.saveButton));
-    EXPECT_FALSE(ShownByItself(mainControls.readButton));
-    EXPECT_EQ(0, ClientRectOf(mainControls.saveButton).left);
-    EXPECT_EQ(0, ClientRectOf(mainControls.readButton).top);
-    EXPECT_TRUE(ShownByItself(mainControls.xLabel));
-    EXPECT_TRUE(ShownByItself(mainControls.controlModeList));
-    EXPECT_TRUE(ShownByItself(mainControls.xBox));
-    EXPECT_EQ(-1, SelectedControlMode());
-    LayoutControls();
-    PlaceButtons();
-    EXPECT_TRUE(ShownByItself(mainControls.screenSizeCaption));
-    EXPECT_EQ(387, ClientRectOf(mainControls.readButton).left);
-    DestroyTestMainWindow();
-}
-
 RECT Sizing(int edge, RECT rect) {
-    SendMessageA(mainWindow, WM_SIZING, edge, reinterpret_cast<LPARAM>(&rect));
+    SendMessageA(app.mainWindow, WM_SIZING, edge, reinterpret_cast<LPARAM>(&rect));
     return rect;
 }
 
@@ -167,7 +42,7 @@ TEST_F(MainWindow, ResizingSnapsToTheGrid) {
 
     // The first drag of a fresh window snaps it at once, whichever edge is dragged.
     RECT fresh;
-    GetWindowRect(mainWindow, &fresh);
+    GetWindowRect(app.mainWindow, &fresh);
     for (int edge = WMSZ_LEFT; edge <= WMSZ_BOTTOMRIGHT; ++edge) {
         RECT rect = Sizing(edge, fresh);
         EXPECT_EQ(fw + 597, rect.right - rect.left) << edge;
@@ -177,20 +52,20 @@ TEST_F(MainWindow, ResizingSnapsToTheGrid) {
         EXPECT_EQ(topMoves ? fresh.bottom : fresh.top, topMoves ? rect.bottom : rect.top) << edge;
         EXPECT_EQ(leftMoves ? fresh.right : fresh.left, leftMoves ? rect.right : rect.left) << edge;
     }
-    EXPECT_EQ(TRUE,
-              SendMessageA(mainWindow, WM_SIZING, WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&fresh)));
+    EXPECT_EQ(TRUE, SendMessageA(app.mainWindow, WM_SIZING, WMSZ_BOTTOM,
+                                 reinterpret_cast<LPARAM>(&fresh)));
 }
 
 TEST_F(MainWindow, MinimisingSkipsTheLayoutAndRestoringRunsIt) {
     ShowTestMainWindow();
-    SetWindowPos(mainControls.saveButton, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(mainWindow, SW_MINIMIZE);
+    SetWindowPos(app.controls.saveButton, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(app.mainWindow, SW_MINIMIZE);
     PumpMessages(50);
-    EXPECT_EQ(5, ClientRectOf(mainControls.saveButton).left);
-    ShowWindow(mainWindow, SW_RESTORE);
+    EXPECT_EQ(5, ClientRectOf(app.controls.saveButton).left);
+    ShowWindow(app.mainWindow, SW_RESTORE);
     PumpMessages(50);
-    EXPECT_EQ(128, ClientRectOf(mainControls.saveButton).left);
-    EXPECT_EQ(120, ClientRectOf(mainControls.saveButton).top);
+    EXPECT_EQ(128, ClientRectOf(app.controls.saveButton).left);
+    EXPECT_EQ(120, ClientRectOf(app.controls.saveButton).top);
 }
 
 // Records the heights given to the list, under its own procedure.
@@ -211,12 +86,12 @@ TEST_F(MainWindow, TheListDropsDownTo256AndClosesTo24) {
     ShowTestMainWindow();
     listHeightCount = 0;
     listProcBelowSpy = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        mainControls.controlModeList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSizeSpy)));
-    SendMessageA(mainControls.controlModeList, CB_SHOWDROPDOWN, TRUE, 0);
+        app.controls.controlModeList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSizeSpy)));
+    SendMessageA(app.controls.controlModeList, CB_SHOWDROPDOWN, TRUE, 0);
     PumpMessages(30);
-    SendMessageA(mainControls.controlModeList, CB_SHOWDROPDOWN, FALSE, 0);
+    SendMessageA(app.controls.controlModeList, CB_SHOWDROPDOWN, FALSE, 0);
     PumpMessages(30);
-    SetWindowLongPtrA(mainControls.controlModeList, GWLP_WNDPROC,
+    SetWindowLongPtrA(app.controls.controlModeList, GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(listProcBelowSpy));
     // The list adjusts its own height around ours; what counts is what the window asked for.
     ASSERT_GE(listHeightCount, 2);
@@ -225,7 +100,7 @@ TEST_F(MainWindow, TheListDropsDownTo256AndClosesTo24) {
     for (int i = 1; i < listHeightCount; ++i)
         closedTo24 = closedTo24 || listHeights[i] == 24;
     EXPECT_TRUE(closedTo24);
-    RECT rect = ClientRectOf(mainControls.controlModeList);
+    RECT rect = ClientRectOf(app.controls.controlModeList);
     EXPECT_EQ(155, rect.left);
     EXPECT_EQ(26, rect.top);
     EXPECT_EQ(84, rect.right - rect.left);
@@ -233,9 +108,9 @@ TEST_F(MainWindow, TheListDropsDownTo256AndClosesTo24) {
 
 TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
     ShowTestMainWindow();
-    HWND list = mainControls.controlModeList;
-    HWND save = mainControls.saveButton;
-    HWND read = mainControls.readButton;
+    HWND list = app.controls.controlModeList;
+    HWND save = app.controls.saveButton;
+    HWND read = app.controls.readButton;
     struct Step {
         HWND from;
         WORD key;
@@ -243,14 +118,22 @@ TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
         HWND to;
     };
     const Step steps[] = {
-        {mainWindow, VK_TAB, false, list}, {list, VK_TAB, false, save},
-        {save, VK_TAB, false, read},       {read, VK_TAB, false, list},
-        {mainWindow, VK_TAB, true, read},  {read, VK_TAB, true, save},
-        {save, VK_TAB, true, list},        {list, VK_TAB, true, read},
-        {save, VK_RIGHT, false, read},     {read, VK_LEFT, false, save},
-        {read, VK_UP, false, save},        {save, VK_UP, false, save},
-        {save, VK_DOWN, false, read},      {read, VK_DOWN, false, read},
-        {save, VK_LEFT, false, save},      {read, VK_RIGHT, false, read},
+        {app.mainWindow, VK_TAB, false, list},
+        {list, VK_TAB, false, save},
+        {save, VK_TAB, false, read},
+        {read, VK_TAB, false, list},
+        {app.mainWindow, VK_TAB, true, read},
+        {read, VK_TAB, true, save},
+        {save, VK_TAB, true, list},
+        {list, VK_TAB, true, read},
+        {save, VK_RIGHT, false, read},
+        {read, VK_LEFT, false, save},
+        {read, VK_UP, false, save},
+        {save, VK_UP, false, save},
+        {save, VK_DOWN, false, read},
+        {read, VK_DOWN, false, read},
+        {save, VK_LEFT, false, save},
+        {read, VK_RIGHT, false, read},
     };
     for (const Step& step : steps) {
         SetFocus(step.from);
@@ -264,41 +147,41 @@ TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
 
 TEST_F(MainWindow, AClickOnTheEmptyClientAreaTakesTheFocus) {
     ShowTestMainWindow();
-    SetFocus(mainControls.xBox);
+    SetFocus(app.controls.xBox);
     PumpMessages(20);
-    ClickClientPoint(mainWindow, 600, 200);
-    EXPECT_EQ(mainWindow, GetFocus());
-    std::string before = WindowText(mainControls.xBox);
+    ClickClientPoint(app.mainWindow, 600, 200);
+    EXPECT_EQ(app.mainWindow, GetFocus());
+    std::string before = WindowText(app.controls.xBox);
     PressKey('7');
-    EXPECT_EQ(before, WindowText(mainControls.xBox));
+    EXPECT_EQ(before, WindowText(app.controls.xBox));
 }
 
 TEST_F(MainWindow, NewResetsTheSettingsAndLaysOut) {
     ShowTestMainWindow();
-    SetWindowTextA(mainControls.xBox, "800");
-    SetWindowTextA(mainControls.yBox, "");
-    SendMessageA(mainControls.controlModeList, CB_SETCURSEL, 2, 0);
-    SetWindowPos(mainControls.readButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    configurationChanged = false; // as if saved: no question
-    SendMessageA(mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
+    SetWindowTextA(app.controls.xBox, "800");
+    SetWindowTextA(app.controls.yBox, "");
+    SendMessageA(app.controls.controlModeList, CB_SETCURSEL, 2, 0);
+    SetWindowPos(app.controls.readButton, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    app.configurationChanged = false; // as if saved: no question
+    SendMessageA(app.mainWindow, WM_COMMAND, IDM_FILE_NEW, 0);
     EXPECT_EQ(0, SelectedControlMode());
-    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(mainControls.xBox));
-    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CYSCREEN)), WindowText(mainControls.yBox));
-    EXPECT_EQ(387, ClientRectOf(mainControls.readButton).left);
+    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(app.controls.xBox));
+    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CYSCREEN)), WindowText(app.controls.yBox));
+    EXPECT_EQ(387, ClientRectOf(app.controls.readButton).left);
 }
 
 TEST_F(MainWindow, AcceleratorsWorkWhicheverControlHasTheFocus) {
     ShowTestMainWindow();
-    HWND targets[] = {mainWindow, mainControls.controlModeList, mainControls.xBox,
-                      mainControls.saveButton};
+    HWND targets[] = {app.mainWindow, app.controls.controlModeList, app.controls.xBox,
+                      app.controls.saveButton};
     for (HWND target : targets) {
         SCOPED_TRACE(WindowText(target));
         SetFocus(target);
         PumpMessages(20);
-        SetWindowTextA(mainControls.xBox, "1234");
-        configurationChanged = false;
+        SetWindowTextA(app.controls.xBox, "1234");
+        app.configurationChanged = false;
         PressKey('N', true);
-        EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(mainControls.xBox));
+        EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(app.controls.xBox));
 
         const WORD keys[] = {'O', 'S'};
         const Answer dialogs[] = {{"Open File", IDCANCEL, nullptr, 0, 3000},
@@ -320,10 +203,10 @@ TEST_F(MainWindow, AboutBoxClosesOnOkEnterAndEscape) {
                            {"About Velomark", IDOK, nullptr, VK_ESCAPE, 3000}};
     for (const Answer& way : ways) {
         ModalAnswerer answerer(&way, 1);
-        SendMessageA(mainWindow, WM_COMMAND, IDM_HELP_ABOUT, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, IDM_HELP_ABOUT, 0);
         answerer.Finish();
         ASSERT_TRUE(answerer.seen[0].found) << way.key;
-        EXPECT_EQ(mainWindow, answerer.seen[0].owner);
+        EXPECT_EQ(app.mainWindow, answerer.seen[0].owner);
         EXPECT_FALSE(IsWindow(answerer.seen[0].window));
         std::string text = answerer.seen[0].text;
         EXPECT_EQ(0u, text.find("Tandemix.exe version 23160.0\n")) << text;
@@ -332,12 +215,12 @@ TEST_F(MainWindow, AboutBoxClosesOnOkEnterAndEscape) {
 
 TEST_F(MainWindow, AnUnknownCommandDoesNothing) {
     ShowTestMainWindow();
-    SetWindowTextA(mainControls.xBox, "999");
-    SendMessageA(mainWindow, WM_COMMAND, 4242, 0);
-    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
+    SetWindowTextA(app.controls.xBox, "999");
+    SendMessageA(app.mainWindow, WM_COMMAND, 4242, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
     PumpMessages(30);
-    EXPECT_TRUE(IsWindow(mainWindow));
-    EXPECT_EQ("999", WindowText(mainControls.xBox));
+    EXPECT_TRUE(IsWindow(app.mainWindow));
+    EXPECT_EQ("999", WindowText(app.controls.xBox));
     EXPECT_EQ(nullptr, FindThreadWindow(GetCurrentThreadId(), "#32770", nullptr));
     EXPECT_EQ(0, SimulatedAdapter()->callCount);
 }
@@ -346,7 +229,7 @@ TEST_F(MainWindow, EnterOnAFocusedButtonRunsItsCommand) {
     ShowTestMainWindow();
     const Answer box[] = {{"Tandemix Configuration Utility", IDOK, nullptr, 0, 5000}};
     ModalAnswerer answerer(box, 1);
-    SetFocus(mainControls.readButton);
+    SetFocus(app.controls.readButton);
     PumpMessages(20);
     PressKey(VK_RETURN);
     answerer.Finish();
@@ -368,13 +251,13 @@ TEST_F(MainWindow, BuildReadsTheBoxesAndReplacesOutOfRangeEntries) {
     unsigned int screenHeight = GetSystemMetrics(SM_CYSCREEN) - 1;
     unsigned char record[kConfigRecordSize];
     for (const EntryCase& c : widths) {
-        SetWindowTextA(mainControls.xBox, c.entry);
-        ASSERT_TRUE(BuildConfigRecord(record));
+        SetWindowTextA(app.controls.xBox, c.entry);
+        BuildConfigRecord(record);
         EXPECT_EQ(c.stored ? c.stored : screenWidth, record[24] * 256u + record[25]) << c.entry;
-        EXPECT_EQ(c.entry, WindowText(mainControls.xBox)); // the box keeps what was typed
+        EXPECT_EQ(c.entry, WindowText(app.controls.xBox)); // the box keeps what was typed
     }
     for (const EntryCase& c : heights) {
-        SetWindowTextA(mainControls.yBox, c.entry);
+        SetWindowTextA(app.controls.yBox, c.entry);
         BuildConfigRecord(record);
         EXPECT_EQ(c.stored ? c.stored : screenHeight, record[26] * 256u + record[27]) << c.entry;
     }
@@ -387,9 +270,9 @@ TEST_F(MainWindow, ApplyShowsTheRecordAndBuildGivesItBack) {
     record[25] = 0xFF;
     record[26] = 0x00;
     record[27] = 0x00;
-    ASSERT_TRUE(ApplyConfigRecord(record));
-    EXPECT_EQ("65536", WindowText(mainControls.xBox));
-    EXPECT_EQ("1", WindowText(mainControls.yBox));
+    ApplyConfigRecord(record);
+    EXPECT_EQ("65536", WindowText(app.controls.xBox));
+    EXPECT_EQ("1", WindowText(app.controls.yBox));
     EXPECT_EQ(2, SelectedControlMode());
 
     record[16] = 5;
@@ -402,16 +285,16 @@ TEST_F(MainWindow, ApplyShowsTheRecordAndBuildGivesItBack) {
     ApplyConfigRecord(built);
     EXPECT_EQ(-1, SelectedControlMode());
 
-    SetWindowTextA(mainControls.xBox, "2560");
-    SetWindowTextA(mainControls.yBox, "1440");
-    SendMessageA(mainControls.controlModeList, CB_SETCURSEL, 1, 0);
+    SetWindowTextA(app.controls.xBox, "2560");
+    SetWindowTextA(app.controls.yBox, "1440");
+    SendMessageA(app.controls.controlModeList, CB_SETCURSEL, 1, 0);
     unsigned char first[kConfigRecordSize];
     unsigned char second[kConfigRecordSize];
     BuildConfigRecord(first);
     ApplyConfigRecord(first);
     BuildConfigRecord(second);
     EXPECT_EQ(0, memcmp(first, second, kConfigRecordSize));
-    EXPECT_EQ("2560", WindowText(mainControls.xBox));
+    EXPECT_EQ("2560", WindowText(app.controls.xBox));
 }
 
 } // namespace

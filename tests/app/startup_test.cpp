@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "app/app_state.h"
-#include "app/startup.h"
+#include "app_state.h"
+#include "startup.h"
 #include "tests/app/app_harness.h"
 
 namespace {
@@ -89,9 +89,9 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndTheExitCodeIsZero) {
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), answerer.seen[0].icon);
     EXPECT_NE(nullptr, answerer.seen[0].owner); // the main window, never shown
     EXPECT_FALSE(answerer.seen[0].ownerWasVisible);
-    EXPECT_FALSE(IsWindow(mainWindow));
+    EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(0, exitCode);
-    EXPECT_EQ(nullptr, controlFont);
+    EXPECT_EQ(nullptr, app.controlFont);
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallOpen));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
     SimReset(SimulatedAdapter());
@@ -115,7 +115,7 @@ TEST(StartUp, WithAnAdapterTheWindowShowsAndClosingEndsTheLoop) {
     closer.join();
     EXPECT_TRUE(wasVisible);
     EXPECT_EQ(0, exitCode);
-    EXPECT_FALSE(IsWindow(mainWindow));
+    EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(0, SimCountCalls(SimulatedAdapter(), kSimCallExchange)); // the probe only
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
 }

@@ -1,5 +1,5 @@
 // The configuration image's encoding and decoding, byte by byte.
-#include "config/config_record.h"
+#include "config_record.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 // The simulated adapter itself: its commit frame, faults and call record, since every other
 // test trusts what it reports.
-#include "sim/sim_adapter.h"
+#include "sim_adapter.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

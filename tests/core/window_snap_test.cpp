@@ -1,5 +1,5 @@
 // Window-size snapping: nearest grid size, the tie rules, the bounds, and which sides move.
-#include "app/window_snap.h"
+#include "window_snap.h"
 
 #include <gtest/gtest.h>
 
