@@ -24,15 +24,22 @@ void ShowFileError(const char* text) {
     MessageBoxA(app.mainWindow, text, kAppCaption, MB_ICONERROR);
 }
 
-void PrepareFileDialog(OPENFILENAMEA* dialog, const char* title, DWORD flags) {
-    memset(dialog, 0, sizeof(*dialog));
-    dialog->lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    dialog->hwndOwner = app.mainWindow;
-    dialog->lpstrFilter = kFileFilter;
-    dialog->lpstrFile = app.fileName;
-    dialog->nMaxFile = kConfigFileNameSize;
-    dialog->lpstrTitle = title;
-    dialog->Flags = flags;
+// Runs the Save or Open dialog on the shared name buffer; true when it gave a name. A dialog
+// that cannot be shown is reported with the command's error text.
+bool ChooseFileName(bool save) {
+    OPENFILENAMEA dialog;
+    memset(&dialog, 0, sizeof(dialog));
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = app.mainWindow;
+    dialog.lpstrFilter = kFileFilter;
+    dialog.lpstrFile = app.fileName;
+    dialog.nMaxFile = kConfigFileNameSize;
+    dialog.lpstrTitle = save ? "Save File" : "Open File";
+    dialog.Flags = save ? kSaveDialogFlags : kOpenDialogFlags;
+    FileDialogOutcome outcome = save ? ShowSaveFileDialog(&dialog) : ShowOpenFileDialog(&dialog);
+    if (outcome == FileDialogOutcome::kUnavailable)
+        ShowFileError(save ? "Error saving the file" : "Error opening the file");
+    return outcome == FileDialogOutcome::kChosen;
 }
 
 } // namespace
@@ -42,17 +49,11 @@ bool SaveConfigFile() {
     BuildConfigRecord(record);
     if (app.fileName[0] == '\0')
         strcpy(app.fileName, kDefaultFileName);
-    OPENFILENAMEA dialog;
-    PrepareFileDialog(&dialog, "Save File", kSaveDialogFlags);
-    switch (ShowSaveFileDialog(&dialog)) {
-        case FileDialogOutcome::kChosen:
-            break;
-        case FileDialogOutcome::kCancelled:
-            app.fileName[0] = '\0';
-            return false;
-        case FileDialogOutcome::kUnavailable:
-            ShowFileError("Error saving the file");
-            return false;
+    // A dialog that ends without a name empties the buffer, so the next Save proposes the
+    // default name again.
+    if (!ChooseFileName(true)) {
+        app.fileName[0] = '\0';
+        return false;
     }
     if (WriteConfigFile(app.fileName, record) != kConfigFileDone) {
         ShowFileError("Error saving the file");
@@ -65,17 +66,8 @@ bool SaveConfigFile() {
 void OpenConfigFile() {
     if (!ConfirmUnsavedChanges())
         return;
-    OPENFILENAMEA dialog;
-    PrepareFileDialog(&dialog, "Open File", kOpenDialogFlags);
-    switch (ShowOpenFileDialog(&dialog)) {
-        case FileDialogOutcome::kChosen:
-            break;
-        case FileDialogOutcome::kCancelled:
-            return;
-        case FileDialogOutcome::kUnavailable:
-            ShowFileError("Error opening the file");
-            return;
-    }
+    if (!ChooseFileName(false))
+        return;
     unsigned char record[kConfigRecordSize];
     switch (ReadConfigFile(app.fileName, record)) {
         case kConfigFileDone:

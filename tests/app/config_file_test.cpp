@@ -186,6 +186,19 @@ TEST_F(ConfigFile, ARoundTripRestoresTheWindowAndSavesTheSameBytes) {
     EXPECT_EQ(saved, ReadFile(again));
 }
 
+TEST_F(ConfigFile, OpeningAFileClearsTheUnsavedFlag) {
+    std::string path = TestPath("clears.tnx");
+    WriteFile(path, RecordFile(1, 1600, 900));
+    app.configurationChanged = true;
+    const Answer answers[] = {{kCaption, IDNO, nullptr, 0, kWait},
+                              {"Open File", IDOK, path.c_str(), 0, kWait}};
+    ModalAnswerer answerer(answers, 2);
+    OpenConfigFile();
+    answerer.Finish();
+    EXPECT_EQ(1, SelectedControlMode());
+    EXPECT_FALSE(app.configurationChanged);
+}
+
 TEST_F(ConfigFile, OpenTakesTheFirst512BytesOfAnyFile) {
     std::string longFile = RecordFile(2, 1280, 1024) + std::string(88, '\x7F');
     std::string path = TestPath("long.bin");
