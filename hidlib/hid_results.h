@@ -1,0 +1,30 @@
+// The results of the library's open, exchange and close, shared by the framing and the backend.
+#pragma once
+
+enum OpenResult : int {
+    kOpenDone = 0,
+    kOpenNoRecord = 1,           // no DeviceRecord to fill
+    kOpenUnsupportedReports = 2, // report lengths other than the adapter's six bytes
+    kOpenNoFreeSlot = 3,         // kAdapterSlotCount adapters already open
+    kOpenNoHidInterfaces = 4,    // the system could not list the HID interfaces
+    kOpenNotFound = 5,           // no interface is the adapter
+    kOpenNoEvent = 6,            // the system could not give an event for the exchanges
+};
+
+enum ExchangeResult : int {
+    kExchangeDone = 0,
+    kExchangeNotOpen = 1,         // the record holds no open adapter, or an area is missing
+    kExchangeBusy = 2,            // a cancelled request of an earlier exchange is still running
+    kExchangeFlushFailed = 3,     // the adapter's input queue could not be emptied: it is gone
+    kExchangeWriteFailed = 4,     // the output report was refused
+    kExchangeWriteTimedOut = 5,   // the output report did not leave in time
+    kExchangeReadFailed = 6,      // the input report could not be read
+    kExchangeTimedOut = 7,        // no answer in time
+    kExchangeMalformedAnswer = 8, // an answer of the wrong length or report ID
+    kExchangeWrongEcho = 9,       // answer bytes 0-3 do not repeat the command
+};
+
+enum CloseResult : int {
+    kCloseDone = 0,
+    kCloseNothingOpen = 1, // zeroed, already closed, or from a failed open
+};
