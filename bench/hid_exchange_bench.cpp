@@ -4,9 +4,9 @@
 
 #include <stdio.h>
 
-#include "bench/bench_clock.h"
-#include "hidlib/hid_adapter.h"
-#include "tests/hidlib/fake_hid_stack.h"
+#include "bench_clock.h"
+#include "fake_hid_stack.h"
+#include "hid_windows.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Tandemix.dll's three exports: the library logic over the real Windows calls.
-#include "hidlib/hid_adapter.h"
+// Tandemix.dll's three exports: the Windows backend over the real system calls.
+#include "hid_windows.h"
 
 extern "C" __attribute__((dllexport)) int WINAPI OpenHidDevice(int vendorId, int outputReportLength,
                                                                int inputReportLength,

@@ -1,6 +1,6 @@
 // The scripted HID stack: each call checks what the library passes as Windows would, and
 // answers from the interface list and the adapter script.
-#include "tests/hidlib/fake_hid_stack.h"
+#include "fake_hid_stack.h"
 
 #include <stddef.h>
 #include <stdint.h>

@@ -3,7 +3,7 @@
 // ledger of every handle handed out.
 #pragma once
 
-#include "hidlib/hid_system.h"
+#include "hid_system.h"
 
 // Handles are never handed out twice, so that a second close of one is always seen.
 enum : int { kFakeMaxInterfaces = 12, kFakeMaxHandles = 256 };

@@ -4,8 +4,9 @@
 
 #include <string.h>
 
-#include "hidlib/hid_adapter.h"
-#include "tests/hidlib/fake_hid_stack.h"
+#include "adapter_slots.h"
+#include "fake_hid_stack.h"
+#include "hid_windows.h"
 
 namespace {
 

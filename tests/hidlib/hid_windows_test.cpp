@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "hidlib/hid_adapter.h"
+#include "hid_windows.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The HID access library's system-call table over Windows itself.
-#include "hidlib/hid_system.h"
+#include "hid_system.h"
 
 const HidSystemCalls kWindowsHidCalls = {
     HidD_GetHidGuid,
