@@ -16,11 +16,13 @@ constexpr int kOpenRounds = 200;
 // its preparsed data for each of the three interfaces, and the event.
 constexpr int kOpensPerRound = kFakeMaxHandles / 8;
 
+// Wine's own keyboard and mouse, then the adapter.
 void StartFake() {
-    ResetFakeHid();
-    AddFakeInterface(FakeWineKeyboard());
-    AddFakeInterface(FakeWineMouse());
-    AddFakeInterface(FakeAdapterInterface());
+    fakeHid = FakeHid{};
+    fakeHid.interfaces[2] = fakeHid.interfaces[0];
+    fakeHid.interfaces[0] = {0x845E, 0x0001, 9, 2};
+    fakeHid.interfaces[1] = {0x845E, 0x0001, 5, 1};
+    fakeHid.interfaceCount = 3;
 }
 
 int OpenFakeAdapter(DeviceRecord* device) {

@@ -1,112 +1,39 @@
-// A scripted HID stack behind the library's system-call table: a list of HID interfaces, an
-// adapter that answers (or not) each output report, a clock that only the waits advance, and a
-// ledger of every handle handed out.
+// A scripted HID stack behind the library's table of system calls: a few HID interfaces, an
+// adapter that answers at once, never, or too briefly, a clock that only the waits advance, and
+// a ledger of the handles handed out.
 #pragma once
 
 #include "hid_system.h"
 
-// Handles are never handed out twice, so that a second close of one is always seen.
-enum : int { kFakeMaxInterfaces = 12, kFakeMaxHandles = 256 };
-
+// Report lengths as HidP_GetCaps gives them, report-ID byte included.
 struct FakeInterface {
-    USHORT vendorId;
-    USHORT usagePage;
-    USHORT inputReportLength; // as HidP_GetCaps gives them, report-ID byte included
-    USHORT outputReportLength;
-    bool refusesOpen; // CreateFile fails, as for a collection Windows keeps to itself
+    USHORT vendorId, usagePage, inputReportBytes, outputReportBytes;
 };
 
-enum FakeAnswer {
-    kFakeAnswerEcho,         // bytes 0-3 repeated, then registerValue and 0
-    kFakeAnswerNever,        // no input report ever arrives
-    kFakeAnswerWrongEcho,    // echo byte `wrongEchoByte` differs
-    kFakeAnswerShort,        // a report two bytes short
-    kFakeAnswerWrongReportId // report ID 1
+// The adapter answers an output report by repeating it, with the register value in byte 5.
+struct FakeAdapter {
+    DWORD answerBytes = 7;
+    bool silent = false;        // no answer ever arrives
+    bool cancelIgnored = false; // CancelIo leaves the read running; closing the adapter ends it
+    bool flushFails = false;    // it was pulled out
 };
 
-// How the adapter behind the first matching interface behaves.
-struct FakeAdapterScript {
-    FakeAnswer answer;
-    int wrongEchoByte;
-    unsigned char registerValue;
-    DWORD answerDelayMs; // the answer arrives this long after the output report left
-    bool answerAtOnce;   // ReadFile completes at once when the answer is already there
-    DWORD writeDelayMs;  // a write pends this long (0: completes at once)
-    bool writeNeverCompletes;
-    bool writeRefused;  // WriteFile fails at once
-    bool unplugged;     // every call on an open device fails with ERROR_DEVICE_NOT_CONNECTED
-    bool cancelIgnored; // CancelIo leaves the request running; closing the file still ends it
+enum : int { kFakeMaxHandles = 256, kFakeRegisterValue = 0x5A };
+
+struct FakeHid {
+    FakeInterface interfaces[3] = {{0x3258, 0xFF00, 7, 7}};
+    int interfaceCount = 1;
+    FakeAdapter adapter;
+
+    // Each handle is the place of its interface's index here (-1 for lists and events); a
+    // second close shows as a negative count.
+    int handleInterface[kFakeMaxHandles] = {};
+    int handlesIssued = 0, handlesOpen = 0;
+    unsigned long long waitedMs = 0; // an unbounded wait adds INFINITE
+    int lastWriteInterface = -1;
+    unsigned char output[7] = {};
+    bool readPending = false; // the silent adapter's read
 };
 
-enum FakeHandleKind { kFakeUnused, kFakeInterfaceList, kFakeFile, kFakeEvent, kFakePreparsed };
-
-struct FakeRequest {
-    bool active;
-    bool finished;
-    bool isRead;
-    bool never;
-    DWORD remainingMs;
-    OVERLAPPED* overlapped;
-    unsigned char* buffer;
-    DWORD length;
-    DWORD transferred;
-    DWORD error;
-};
-
-struct FakeHandle {
-    FakeHandleKind kind;
-    bool open;
-    int interfaceIndex;
-    bool signalled;      // events
-    FakeRequest request; // files: the one request under way
-};
-
-struct FakeHidStack {
-    FakeInterface interfaces[kFakeMaxInterfaces];
-    int interfaceCount;
-    bool listingFails;
-    bool eventFails;
-    FakeAdapterScript adapter;
-
-    // The adapter's input queue: at most one report.
-    bool answerQueued;
-    unsigned char answer[8];
-    DWORD answerLength;
-    DWORD answerArrivesInMs;
-
-    FakeHandle handles[kFakeMaxHandles];
-    DWORD lastError;
-    DWORD elapsedMs; // advanced by the waits only
-
-    // What the library did.
-    int interfacesOpened;
-    int badOpenArguments; // CreateFile without shared read/write and overlapped I/O
-    int badCloses;        // a handle closed twice or never handed out
-    int unboundedWaits;   // INFINITE, or GetOverlappedResult waiting for an unfinished request
-    int overlappingRequests;
-    int flushes;
-    int writes;
-    int reads;
-    int cancels;
-    int requestsCancelled;
-    int lastWriteInterface;
-    unsigned char lastOutputReport[16];
-    DWORD lastOutputLength;
-};
-
-extern FakeHidStack fakeHid;
+extern FakeHid fakeHid;
 extern const HidSystemCalls kFakeHidCalls;
-
-// No interfaces, an adapter that echoes at once, an empty ledger.
-void ResetFakeHid();
-void AddFakeInterface(FakeInterface hidInterface);
-// Puts the script's answer to `command` in the input queue, as if it arrived earlier.
-void QueueFakeAnswer(const unsigned char* command);
-int FakeHandlesOpen();
-// The interface whose file is open, when exactly one is; -1 otherwise.
-int FakeOpenFileInterface();
-
-// The adapter's collection, and the two collections Wine itself exposes.
-FakeInterface FakeAdapterInterface();
-FakeInterface FakeWineKeyboard();
-FakeInterface FakeWineMouse();
