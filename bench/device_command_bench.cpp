@@ -12,7 +12,8 @@
 #include "device_commands.h"
 #include "bench/bench_clock.h"
 #include "resource.h"
-#include "tests/app/app_harness.h"
+#include "sim_library.h"
+#include "startup.h"
 
 namespace {
 
@@ -139,14 +140,18 @@ void BenchSimulatedLatency() {
 } // namespace
 
 int main() {
-    CreateTestMainWindow();
-    ShowTestMainWindow();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    InitCommonControlsForUtility();
+    RegisterMainWindowClass(instance);
+    CreateMainWindow(instance);
+    ResetAndLayOut();
+    ShowMainWindow(SW_SHOW);
     boxHook = SetWindowsHookExA(WH_CBT, AnswerResultBox, nullptr, GetCurrentThreadId());
     bool ok = BenchCommand("Save To Tandemix", SaveToDeviceCommand);
     ok = BenchCommand("Read From Tandemix", ReadFromDeviceCommand) && ok;
     UnhookWindowsHookEx(boxHook);
     BenchProgressWindow();
     BenchSimulatedLatency();
-    DestroyTestMainWindow();
+    DestroyWindow(app.mainWindow);
     return ok ? 0 : 1;
 }

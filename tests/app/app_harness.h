@@ -1,78 +1,46 @@
-// Runs the utility's real start-up steps inside a test program and answers its modal windows
-// from a helper thread, as a user would.
+// Runs the utility's real start-up steps inside a test program. The modal windows it opens are
+// answered from a hook on the same thread once their own loop runs, so a window that no test
+// expects fails the test at once instead of waiting for a click that never comes.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
+#include <initializer_list>
 #include <string>
-#include <thread>
 
 #include "sim_library.h"
 
-// Start-up steps 2 to 8 with a fresh simulated adapter: the main window exists, laid out and
-// reset, not yet shown.
+// Start-up with a fresh simulated adapter: the main window laid out, reset, shown and focused.
 void CreateTestMainWindow();
-// Shows it, as start-up does when the probe finds the adapter, and makes it the foreground.
-void ShowTestMainWindow();
-// Destroys the main window (if any) and drops every message it left, the quit included.
+// Destroys it (if any) and drops every message it left, the quit included.
 void DestroyTestMainWindow();
 
-// Runs the thread's messages as the utility's own loop does, accelerators included, for a while.
+// Routes the thread's messages as the utility's own loop does, for a while.
 void PumpMessages(int milliseconds);
-
 // Real keyboard and mouse input through the platform's input queue.
 void PressKey(WORD key, bool control = false, bool shift = false);
 void ClickClientPoint(HWND window, int x, int y);
 
 std::string WindowText(HWND window);
 int SelectedControlMode(); // -1 for none
-// Puts settings into the controls as if the user had entered them and then saved them.
+// Puts settings into the controls as if the user had entered and then saved them.
 void ShowSavedSettings(int mode, const char* width, const char* height);
-RECT ClientRectOf(HWND control); // the control's rectangle in its parent's client coordinates
 
-// What a helper thread saw of one modal window before it answered it.
-struct SeenWindow {
-    bool found = false;
-    HWND window = nullptr;
-    std::string title;
-    std::string text; // a message box's text
-    HWND owner = nullptr;
-    bool ownerWasVisible = false;
-    HICON icon = nullptr;  // a message box's icon, null for none
-    bool buttons[12] = {}; // which of IDOK ... IDCONTINUE the box offers
-    std::string fileName;  // a file dialog's proposed name
-    DWORD exStyle = 0;
-    DWORD style = 0;
-};
-
-// How the helper thread answers a window: a message box button, a file dialog's name and OK,
-// or a key posted to the dialog's focused control.
+// One modal window to answer: its title, the button to press (it must be on the window), and
+// for a file dialog the name to enter first.
 struct Answer {
-    const char* title;    // window title to wait for
-    int button;           // message box / dialog button to press (IDOK, IDCANCEL, IDYES ...)
-    const char* fileName; // for a file dialog: name to enter before OK (null: press button)
-    WPARAM key;           // when non-zero: post this key to the focused control instead
-    int timeoutMs;
+    const char* title;
+    int button;
+    const char* fileName;
 };
-
-// Answers up to four windows in order on a helper thread; Finish() waits for it.
-class ModalAnswerer {
-  public:
-    explicit ModalAnswerer(const Answer* answers, int count);
-    ~ModalAnswerer();
-    void Finish();
-    SeenWindow seen[4];
-    int answered() const {
-        return answeredCount.load();
-    }
-
-  private:
-    void Run(const Answer* answers, int count);
-    std::atomic<int> answeredCount{0};
-    std::thread worker;
-    DWORD uiThread;
+// What the test saw of an answered window.
+struct SeenWindow {
+    std::string title;
+    std::string text; // a message box's text; a file dialog's proposed name
+    HWND owner;
+    HICON icon; // a message box's icon, null for none
 };
-
-// Finds a visible top-level window of the given class and title that belongs to the thread.
-HWND FindThreadWindow(DWORD thread, const char* className, const char* title);
+// The windows the next steps open, answered in order; any other one fails the test and is
+// closed. Expected windows that never came fail the test at the next call and at tear-down.
+void ExpectWindows(std::initializer_list<Answer> answers);
+extern SeenWindow seen[4];

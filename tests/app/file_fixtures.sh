@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Prepares (setup) or removes (cleanup) the file systems of the file tests: a tiny tmpfs that is
-# already full and a read-only one holding a file. Mounting needs root; without it the folders
+# already full and a read-only one. Mounting needs root; without it the folders
 # stay unprepared and those tests skip themselves.
 dir=$2
 unmount_all() {
@@ -19,7 +19,6 @@ setup)
     fi
     if mount -t tmpfs -o size=64k tmpfs "$dir/readonly" 2>/dev/null; then
         touch "$dir/readonly/ready"
-        printf 'kept' >"$dir/readonly/readonly.tnx"
         mount -o remount,ro "$dir/readonly" || umount "$dir/readonly"
     fi
     exit 0 ;;
