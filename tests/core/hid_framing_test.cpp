@@ -11,74 +11,69 @@ namespace {
 
 const unsigned char kCommand[kReportPayloadBytes] = {0x02, 0x82, 0x00, 0x10, 0x00, 0x00};
 
-TEST(HidFramingTest, OutputReportIsReportIdZeroThenTheCommand) {
+TEST(HidFraming, OutputReportIsReportIdZeroThenTheCommand) {
     unsigned char report[kReportBytes];
     BuildOutputReport(kCommand, report);
     const unsigned char expected[kReportBytes] = {0x00, 0x02, 0x82, 0x00, 0x10, 0x00, 0x00};
-    EXPECT_EQ(memcmp(report, expected, kReportBytes), 0);
+    EXPECT_EQ(0, memcmp(report, expected, kReportBytes));
 }
 
-struct AnswerRow {
-    const char* what;
-    int alteredByte; // of the report, -1 for none
-    unsigned long length;
-    int result;
-};
-
-const AnswerRow kAnswerRows[] = {
-    {"the echoed answer", -1, 7, kExchangeDone},
-    {"another register value", 5, 7, kExchangeDone},
-    {"report ID 1", 0, 7, kExchangeMalformedAnswer},
-    {"one byte short", -1, 6, kExchangeMalformedAnswer},
-    {"echo byte 0 differs", 1, 7, kExchangeWrongEcho},
-    {"echo byte 3 differs", 4, 7, kExchangeWrongEcho},
-};
-
-TEST(HidFramingTest, AnswersNeedTheReportShapeAndTheEcho) {
-    for (const AnswerRow& row : kAnswerRows) {
-        SCOPED_TRACE(row.what);
-        unsigned char report[kReportBytes] = {0x00, 0x02, 0x82, 0x00, 0x10, 0x5A, 0x00};
-        if (row.alteredByte >= 0)
-            report[row.alteredByte] ^= 0x01;
-        unsigned char answer[kExchangeAreaSize] = {};
-        EXPECT_EQ(ReadAnswerReport(report, row.length, kCommand, answer), row.result);
-        bool answerPlaced = memcmp(answer, report + 1, kReportPayloadBytes) == 0;
-        EXPECT_TRUE(answerPlaced || row.result != kExchangeDone);
+// The answer is placed once the report has the adapter's shape, even with a wrong echo.
+TEST(HidFraming, AnswersNeedTheReportShapeAndTheEcho) {
+    const int done = kExchangeDone, malformed = kExchangeMalformedAnswer, echo = kExchangeWrongEcho;
+    // report byte altered (-1: none, 5: the value), length read, result
+    const int rows[][3] = {{-1, 7, done},      {5, 7, done}, {0, 7, malformed}, {-1, 6, malformed},
+                           {-1, 8, malformed}, {1, 7, echo}, {4, 7, echo}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "byte " << row[0] << ", length " << row[1]);
+        unsigned char report[8] = {0x00, 0x02, 0x82, 0x00, 0x10, 0x5A, 0x00, 0x00};
+        if (row[0] >= 0)
+            report[row[0]] ^= 0x01;
+        unsigned char answer[kReportPayloadBytes] = {};
+        EXPECT_EQ(row[2], ReadAnswerReport(report, row[1], kCommand, answer));
+        EXPECT_TRUE(row[2] == malformed || memcmp(answer, report + 1, kReportPayloadBytes) == 0);
     }
 }
 
-const HidCollection kNotTheAdapter[] = {
-    {kAdapterVendorId, 0x0001, 7, 7},     // a keyboard of the adapter's vendor
-    {kAdapterVendorId, 0xFEFF, 7, 7},     // the page below the vendor-defined ones
-    {kAdapterVendorId + 1, 0xFF00, 7, 7}, // another vendor
-    {kAdapterVendorId, 0xFF00, 6, 7},     // input reports without the ID byte
-    {kAdapterVendorId, 0xFF00, 7, 8},     // longer output reports
-};
-
-TEST(HidFramingTest, OnlyTheVendorDefinedSevenByteCollectionIsTheAdapter) {
-    EXPECT_TRUE(IsAdapterCollection({kAdapterVendorId, 0xFF00, 7, 7}, kAdapterVendorId));
-    EXPECT_TRUE(IsAdapterCollection({kAdapterVendorId, 0xFFFF, 7, 7}, kAdapterVendorId));
-    for (const HidCollection& other : kNotTheAdapter)
-        EXPECT_FALSE(IsAdapterCollection(other, kAdapterVendorId)) << &other - kNotTheAdapter;
+TEST(HidFraming, OnlyTheVendorDefinedSevenByteCollectionIsTheAdapter) {
+    const int v = kAdapterVendorId;
+    const HidCollection adapters[] = {{v, 0xFF00, 7, 7}, {v, 0xFFFF, 7, 7}};
+    // a keyboard of the adapter's vendor, the page below the vendor-defined ones, another
+    // vendor, input reports without the ID byte, longer output reports
+    const HidCollection others[] = {{v, 0x0001, 7, 7},
+                                    {v, 0xFEFF, 7, 7},
+                                    {v + 1, 0xFF00, 7, 7},
+                                    {v, 0xFF00, 6, 7},
+                                    {v, 0xFF00, 7, 8}};
+    for (const HidCollection& collection : adapters)
+        EXPECT_TRUE(IsAdapterCollection(collection, v)) << &collection - adapters;
+    for (const HidCollection& collection : others)
+        EXPECT_FALSE(IsAdapterCollection(collection, v)) << &collection - others;
+    EXPECT_TRUE(OpenArgumentsSupported(6, 6));
+    EXPECT_FALSE(OpenArgumentsSupported(7, 6));
+    EXPECT_FALSE(OpenArgumentsSupported(6, 5));
 }
 
-TEST(AdapterSlotsTest, ARecordMatchesItsOwnOpenOnly) {
+TEST(AdapterSlots, ARecordMatchesItsOwnOpenOnly) {
     DeviceRecord records[kAdapterSlotCount];
     for (DeviceRecord& record : records) {
         int slot = ClaimSlot();
-        ASSERT_NE(slot, kNoSlot);
+        ASSERT_NE(kNoSlot, slot);
         IssueRecord(slot, &record);
+        EXPECT_EQ(slot, FindSlot(&record));
     }
-    EXPECT_EQ(ClaimSlot(), kNoSlot) << "every slot is taken";
+    EXPECT_EQ(kNoSlot, ClaimSlot()) << "every slot is taken";
     DeviceRecord stale = records[3];
     int slot = FindSlot(&stale);
-    ASSERT_NE(slot, kNoSlot);
+    ASSERT_NE(kNoSlot, slot);
     ReleaseSlot(slot);
-    ASSERT_EQ(ClaimSlot(), slot);
+    EXPECT_EQ(kNoSlot, FindSlot(&stale)) << "a released slot";
+    ASSERT_EQ(slot, ClaimSlot());
     IssueRecord(slot, &records[3]);
-    EXPECT_EQ(FindSlot(&stale), kNoSlot) << "a stale record of a slot claimed again";
+    EXPECT_EQ(kNoSlot, FindSlot(&stale)) << "a stale record of a slot claimed again";
     records[0].words[1] = kAdapterSlotCount;
-    EXPECT_EQ(FindSlot(&records[0]), kNoSlot) << "a slot index past the table";
+    EXPECT_EQ(kNoSlot, FindSlot(&records[0])) << "a slot index past the table";
+    EXPECT_EQ(kNoSlot, FindSlot(nullptr));
 }
 
 } // namespace
