@@ -19,8 +19,6 @@ const int kMaxAnswers = 4;
 Answer expected[kMaxAnswers];
 int expectedCount;
 int answeredCount;
-HWND created[8]; // dialogs created and not yet looked at
-int createdCount;
 
 BOOL CALLBACK ReadChild(HWND child, LPARAM parameter) {
     SeenWindow* window = reinterpret_cast<SeenWindow*>(parameter);
@@ -61,30 +59,20 @@ void AnswerWindow(HWND window) {
     Click(window, answer.button);
 }
 
-// Runs inside the modal window's own loop, once it has nothing else queued.
-void CALLBACK AnswerCreatedWindows(HWND, UINT, UINT_PTR timer, DWORD) {
-    for (int n = 0; n < createdCount; ++n) {
-        HWND window = created[n];
-        if (IsWindow(window) && !IsWindowVisible(window))
-            return; // not shown yet: wait for the next tick
-    }
-    KillTimer(nullptr, timer);
-    int count = createdCount;
-    createdCount = 0;
-    for (int n = 0; n < count; ++n)
-        if (IsWindow(created[n]) && !GetDlgItem(created[n], IDC_PROGRESS_TEXT))
-            AnswerWindow(created[n]);
+// Runs inside the modal window's own loop, once the window is shown and nothing else is queued.
+void CALLBACK AnswerWhenShown(HWND window, UINT, UINT_PTR timer, DWORD) {
+    if (!IsWindowVisible(window))
+        return;
+    KillTimer(window, timer);
+    if (!GetDlgItem(window, IDC_PROGRESS_TEXT))
+        AnswerWindow(window);
 }
 
 LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && createdCount < 8) {
-        const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-        bool dialog = HIWORD(create->lpszClass) == 0 && LOWORD(create->lpszClass) == 32770;
-        if (dialog && !(create->style & WS_CHILD)) {
-            created[createdCount++] = reinterpret_cast<HWND>(wParam);
-            SetTimer(nullptr, 0, USER_TIMER_MINIMUM, AnswerCreatedWindows);
-        }
-    }
+    const CREATESTRUCTA* create =
+        code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs : nullptr;
+    if (create && create->lpszClass == MAKEINTRESOURCEA(32770) && !(create->style & WS_CHILD))
+        SetTimer(reinterpret_cast<HWND>(wParam), 1, USER_TIMER_MINIMUM, AnswerWhenShown);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

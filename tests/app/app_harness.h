@@ -31,7 +31,7 @@ void ShowSavedSettings(int mode, const char* width, const char* height);
 struct Answer {
     const char* title;
     int button;
-    const char* fileName;
+    const char* fileName = nullptr;
 };
 // What the test saw of an answered window.
 struct SeenWindow {

@@ -2,10 +2,10 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 
 #include "app_harness.h"
@@ -33,19 +33,12 @@ std::string TestPath(const char* name, const char* preparedFolder = nullptr) {
 }
 
 std::string FileBytes(const std::string& path) {
-    std::string bytes;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        for (int c; (c = fgetc(file)) != EOF;)
-            bytes += static_cast<char>(c);
-        fclose(file);
-    }
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* file = fopen(path.c_str(), "wb");
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::string RecordFile(char mode, int width, int height) {
@@ -89,11 +82,11 @@ TEST_F(FileCommands, SaveProposesTheDefaultNameThenThePathItSavedTo) {
     EXPECT_FALSE(app.configurationChanged);
     EXPECT_EQ(RecordFile(2, 1920, 1080), FileBytes(path));
     ShowSavedSettings(1, "2560", "1440");
-    Command(IDM_FILE_SAVE, {{"Save File", IDOK, nullptr}, {"Save File", IDYES, nullptr}});
+    Command(IDM_FILE_SAVE, {{"Save File", IDOK}, {"Save File", IDYES}});
     EXPECT_EQ(path.substr(path.rfind('\\') + 1), seen[0].text);
     EXPECT_EQ(RecordFile(1, 2560, 1440), FileBytes(path));
-    Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL, nullptr}}); // forgets the path
-    Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL, nullptr}});
+    Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}}); // forgets the path
+    Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}});
     EXPECT_EQ("Config.TNX", seen[0].text);
 }
 
@@ -101,7 +94,7 @@ TEST_F(FileCommands, OpenShowsTheFirst512BytesOfAFileAndClearsTheUnsavedFlag) {
     std::string path = TestPath("long.bin"), again = TestPath("again.tnx");
     WriteBytes(path, RecordFile(1, 1280, 1024) + std::string(88, '\x7F'));
     MarkConfigurationChanged();
-    Command(IDM_FILE_OPEN, {{kAppCaption, IDNO, nullptr}, {"Open File", IDOK, path.c_str()}});
+    Command(IDM_FILE_OPEN, {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}});
     EXPECT_EQ(kQuestion, seen[0].text);
     EXPECT_EQ(1, SelectedControlMode());
     EXPECT_EQ("1024", WindowText(app.controls.yBox));
@@ -118,9 +111,8 @@ TEST_F(FileCommands, FilesThatCannotBeOpenedAreReportedAndChangeNothing) {
                                              0, nullptr)
                                : INVALID_HANDLE_VALUE;
         MarkConfigurationChanged();
-        Command(IDM_FILE_OPEN, {{kAppCaption, IDNO, nullptr},
-                                {"Open File", IDOK, path.c_str()},
-                                {kAppCaption, IDOK, nullptr}});
+        Command(IDM_FILE_OPEN,
+                {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}, {kAppCaption, IDOK}});
         CloseHandle(lock);
         EXPECT_EQ(size < 0 ? "Error opening the file" : "Invalid configuration file", seen[2].text);
         EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[2].icon);
@@ -134,7 +126,7 @@ TEST_F(FileCommands, FilesThatCannotBeWrittenAreReportedAndKeepTheUnsavedFlag) {
         if (path.empty())
             GTEST_SKIP() << "no " << folder << " file system was prepared (mounting needs root)";
         MarkConfigurationChanged();
-        Command(IDM_FILE_SAVE, {{"Save File", IDOK, path.c_str()}, {kAppCaption, IDOK, nullptr}});
+        Command(IDM_FILE_SAVE, {{"Save File", IDOK, path.c_str()}, {kAppCaption, IDOK}});
         EXPECT_EQ("Error saving the file", seen[1].text) << folder;
         ExpectSettingsKept();
     }
@@ -157,9 +149,9 @@ TEST_F(FileCommands, TheUnsavedChangesQuestionGuardsNewOpenExitAndClose) {
         ShowSavedSettings(2, "1920", "1080");
         MarkConfigurationChanged();
         if (c.reply == IDYES) // the Save dialog, cancelled here, abandons the command
-            ExpectWindows({{kAppCaption, IDYES, nullptr}, {"Save File", IDCANCEL, nullptr}});
+            ExpectWindows({{kAppCaption, IDYES}, {"Save File", IDCANCEL}});
         else
-            ExpectWindows({{kAppCaption, c.reply, nullptr}});
+            ExpectWindows({{kAppCaption, c.reply}});
         SendMessageA(app.mainWindow, c.command ? WM_COMMAND : WM_CLOSE, c.command, 0);
         EXPECT_EQ(LoadIconA(nullptr, IDI_QUESTION), seen[0].icon);
         if (c.command == IDM_FILE_NEW) {

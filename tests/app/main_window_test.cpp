@@ -7,7 +7,6 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "resource.h"
-#include "settings_window.h"
 #include "startup.h"
 
 namespace {
@@ -47,16 +46,16 @@ TEST_F(MainWindow, TypingMarksAChangeAndTheKeysReachTheirCommandsFromAnyControl)
     SetFocus(app.controls.xBox);
     PressKey(VK_END);
     PressKey('5');
-    ExpectWindows({{kAppCaption, IDNO, nullptr}}); // New asks first
+    ExpectWindows({{kAppCaption, IDNO}}); // New asks first
     PressKey('N', true);
     EXPECT_EQ(screenWidth, WindowText(app.controls.xBox));
     SetFocus(app.controls.controlModeList);
     PressKey(VK_DOWN);
     EXPECT_TRUE(app.configurationChanged);
-    ExpectWindows({{kAppCaption, IDCANCEL, nullptr}});
+    ExpectWindows({{kAppCaption, IDCANCEL}});
     PressKey('O', true);
     SetFocus(app.controls.readButton);
-    ExpectWindows({{kAppCaption, IDNO, nullptr}, {kAppCaption, IDOK, nullptr}});
+    ExpectWindows({{kAppCaption, IDNO}, {kAppCaption, IDOK}});
     PressKey(VK_RETURN);
     EXPECT_EQ("The configuration was successfully read from the Tandemix", seen[1].text);
 }
@@ -66,21 +65,6 @@ TEST_F(MainWindow, AClickOnTheEmptyClientAreaTakesTheFocusFromTheBoxes) {
     ClickClientPoint(app.mainWindow, 600, 200);
     PressKey('7');
     EXPECT_EQ(screenWidth, WindowText(app.controls.xBox));
-}
-
-TEST_F(MainWindow, TheControlsShowARecordAndGiveBackWhatTheyCanHold) {
-    unsigned char record[kConfigRecordSize] = {}, built[kConfigRecordSize];
-    record[16] = 5; // no such mode
-    record[24] = record[25] = 0xFF;
-    ApplyConfigRecord(record);
-    EXPECT_EQ(-1, SelectedControlMode());
-    EXPECT_EQ("65536", WindowText(app.controls.xBox));
-    EXPECT_EQ("1", WindowText(app.controls.yBox));
-    EXPECT_FALSE(app.configurationChanged);    // the program's own writes mark nothing
-    SetWindowTextA(app.controls.yBox, "8642"); // out of range: the screen's height instead
-    BuildConfigRecord(built);
-    EXPECT_EQ(0xFF, built[16]);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) - 1, built[26] * 256 + built[27]);
 }
 
 // The distribution-disc check with a volume label of the test's choosing (null: no volume).
@@ -96,30 +80,26 @@ TEST(StartUp, OnlyADiscLabelledExactlyTandemixGetsTheWarning) {
     for (const char* label : {"Tandemix", "tandemix", "Tandemix ", "", (const char*)nullptr}) {
         fakeLabel = label;
         if (label && strcmp(label, "Tandemix") == 0)
-            ExpectWindows({{kAppCaption, IDOK, nullptr}});
+            ExpectWindows({{kAppCaption, IDOK}});
         WarnIfRunFromDistributionDisc();
         ExpectWindows({});
     }
     queryVolumeInformation = GetVolumeInformationA;
 }
 
-void CALLBACK CloseWhenShown(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (IsWindowVisible(app.mainWindow)) {
-        KillTimer(nullptr, timer);
-        PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
-    }
-}
-
 TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     SimReset(SimulatedAdapter());
     SimulatedAdapter()->faults.absent = true;
-    ExpectWindows({{kAppCaption, IDOK, nullptr}});
+    ExpectWindows({{kAppCaption, IDOK}});
     EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW));
     EXPECT_EQ(kNotFoundText, seen[0].text);
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[0].icon);
     SimReset(SimulatedAdapter());
     ExpectWindows({});
-    SetTimer(nullptr, 0, 20, CloseWhenShown);
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        if (IsWindowVisible(app.mainWindow) && KillTimer(nullptr, timer))
+            PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+    });
     EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW));
     EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
