@@ -2,7 +2,6 @@
 #include "app_harness.h"
 
 #include <gtest/gtest.h>
-#include <string.h>
 
 #include "app_state.h"
 #include "message_routing.h"
@@ -13,25 +12,10 @@ SeenWindow seen[4];
 
 namespace {
 
-const int kFileNameControl = 0x47c; // the name box of the platform's file dialogs
-const int kMaxAnswers = 4;
-
-Answer expected[kMaxAnswers];
-int expectedCount;
-int answeredCount;
-
-BOOL CALLBACK ReadChild(HWND child, LPARAM parameter) {
-    SeenWindow* window = reinterpret_cast<SeenWindow*>(parameter);
-    char className[16] = "";
-    GetClassNameA(child, className, sizeof(className));
-    if (_stricmp(className, "Static") != 0)
-        return TRUE;
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-        window->icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    else if (window->text.empty())
-        window->text = WindowText(child);
-    return TRUE;
-}
+// The controls of the platform's dialogs, as Wine numbers them.
+const int kFileNameBox = 0x47c, kMessageText = 0xFFFF, kMessageIcon = 0x440;
+Answer expected[4];
+int expectedCount, answeredCount;
 
 void Click(HWND window, int button) {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -39,32 +23,28 @@ void Click(HWND window, int button) {
 }
 
 void AnswerWindow(HWND window) {
-    SeenWindow look = {WindowText(window), "", GetWindow(window, GW_OWNER), nullptr};
-    if (HWND name = GetDlgItem(window, kFileNameControl))
-        look.text = WindowText(name);
-    else
-        EnumChildWindows(window, ReadChild, reinterpret_cast<LPARAM>(&look));
+    HWND fileName = GetDlgItem(window, kFileNameBox);
+    SeenWindow look = {
+        WindowText(window), WindowText(fileName ? fileName : GetDlgItem(window, kMessageText)),
+        GetWindow(window, GW_OWNER),
+        reinterpret_cast<HICON>(SendDlgItemMessageA(window, kMessageIcon, STM_GETICON, 0, 0))};
     if (answeredCount == expectedCount || look.title != expected[answeredCount].title) {
         ADD_FAILURE() << "unexpected window \"" << look.title << "\": " << look.text;
-        Click(window, IDCANCEL);
-        return;
+        return Click(window, IDCANCEL);
     }
     const Answer& answer = expected[answeredCount];
     seen[answeredCount++] = look;
     HWND button = GetDlgItem(window, answer.button);
-    EXPECT_TRUE(button && IsWindowVisible(button))
-        << look.title << " has no button " << answer.button;
+    EXPECT_TRUE(button && IsWindowVisible(button)) << look.title << ": no button " << answer.button;
     if (answer.fileName)
-        SetDlgItemTextA(window, kFileNameControl, answer.fileName);
+        SetWindowTextA(fileName, answer.fileName);
     Click(window, answer.button);
 }
 
 // Runs inside the modal window's own loop, once the window is shown and nothing else is queued.
 void CALLBACK AnswerWhenShown(HWND window, UINT, UINT_PTR timer, DWORD) {
-    if (!IsWindowVisible(window))
-        return;
-    KillTimer(window, timer);
-    if (!GetDlgItem(window, IDC_PROGRESS_TEXT))
+    if (IsWindowVisible(window) && KillTimer(window, timer) &&
+        !GetDlgItem(window, IDC_PROGRESS_TEXT))
         AnswerWindow(window);
 }
 
@@ -78,54 +58,7 @@ LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
 
 const HHOOK creationHook = SetWindowsHookExA(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
 
-void ExpectAllAnswered() {
-    for (int n = answeredCount; n < expectedCount; ++n)
-        ADD_FAILURE() << "no window \"" << expected[n].title << "\" came";
-}
-
-} // namespace
-
-void ExpectWindows(std::initializer_list<Answer> answers) {
-    ExpectAllAnswered();
-    expectedCount = answeredCount = 0;
-    for (const Answer& answer : answers)
-        if (expectedCount < kMaxAnswers)
-            expected[expectedCount++] = answer;
-    for (SeenWindow& window : seen)
-        window = SeenWindow{};
-}
-
-void CreateTestMainWindow() {
-    SimReset(SimulatedAdapter());
-    InitCommonControlsForUtility();
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterMainWindowClass(instance);
-    CreateMainWindow(instance);
-    ResetAndLayOut();
-    ShowMainWindow(SW_SHOW);
-    SetForegroundWindow(app.mainWindow);
-    SetFocus(app.mainWindow);
-    PumpMessages(50);
-}
-
-void DestroyTestMainWindow() {
-    ExpectWindows({});
-    if (IsWindow(app.mainWindow))
-        DestroyWindow(app.mainWindow);
-    app.mainWindow = nullptr;
-    if (app.controlFont)
-        DeleteControlFont();
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        if (message.message != WM_QUIT)
-            DispatchMessageA(&message);
-    app.configurationChanged = false;
-    app.fileName[0] = '\0';
-}
-
 void PumpMessages(int milliseconds) {
-    app.accelerators =
-        LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAINACCEL));
     DWORD start = GetTickCount();
     do {
         MSG message;
@@ -136,18 +69,52 @@ void PumpMessages(int milliseconds) {
     } while (static_cast<LONG>(GetTickCount() - start) < milliseconds);
 }
 
+} // namespace
+
+void ExpectWindows(std::initializer_list<Answer> answers) {
+    for (int n = answeredCount; n < expectedCount; ++n)
+        ADD_FAILURE() << "no window \"" << expected[n].title << "\" came";
+    expectedCount = answeredCount = 0;
+    for (const Answer& answer : answers)
+        expected[expectedCount++] = answer;
+    for (SeenWindow& window : seen)
+        window = SeenWindow{};
+}
+
+void CreateTestMainWindow() {
+    SimReset(SimulatedAdapter());
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    InitCommonControlsForUtility();
+    RegisterMainWindowClass(instance);
+    CreateMainWindow(instance);
+    ResetAndLayOut();
+    ShowMainWindow(SW_SHOW);
+    app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
+    SetForegroundWindow(app.mainWindow);
+    SetFocus(app.mainWindow);
+    PumpMessages(50);
+}
+
+void DestroyTestMainWindow() {
+    ExpectWindows({});
+    DestroyWindow(app.mainWindow);
+    if (app.controlFont)
+        DeleteControlFont();
+    PumpMessages(0);
+    app = AppState{};
+}
+
 void PressKey(WORD key, bool control, bool shift) {
     INPUT inputs[6] = {};
     int count = 0;
-    WORD held[2] = {static_cast<WORD>(control ? VK_CONTROL : 0),
-                    static_cast<WORD>(shift ? VK_SHIFT : 0)};
-    for (WORD k : {held[0], held[1], key, key, held[1], held[0]}) {
+    for (WORD k : {WORD(control ? VK_CONTROL : 0), WORD(shift ? VK_SHIFT : 0), key, key,
+                   WORD(shift ? VK_SHIFT : 0), WORD(control ? VK_CONTROL : 0)}) {
         if (!k)
             continue;
         inputs[count].type = INPUT_KEYBOARD;
         inputs[count].ki.wVk = k;
         // The second half of the sequence lets the keys go again.
-        inputs[count].ki.dwFlags = count >= (control + shift + 1) ? KEYEVENTF_KEYUP : 0;
+        inputs[count].ki.dwFlags = count > control + shift ? KEYEVENTF_KEYUP : 0;
         ++count;
     }
     SendInput(count, inputs, sizeof(INPUT));

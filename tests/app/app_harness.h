@@ -15,9 +15,8 @@ void CreateTestMainWindow();
 // Destroys it (if any) and drops every message it left, the quit included.
 void DestroyTestMainWindow();
 
-// Routes the thread's messages as the utility's own loop does, for a while.
-void PumpMessages(int milliseconds);
-// Real keyboard and mouse input through the platform's input queue.
+// Real keyboard and mouse input through the platform's input queue, then the thread's messages
+// routed as the utility's own loop routes them.
 void PressKey(WORD key, bool control = false, bool shift = false);
 void ClickClientPoint(HWND window, int x, int y);
 

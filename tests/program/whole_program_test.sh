@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Whole-program test: Tandemix.exe beside the simulated adapter's Tandemix.dll, driven under Wine
 # with real X input as a person would use it. Every step waits for the window it needs.
-# Usage: whole_program_test.sh Tandemix.exe sim/Tandemix.dll output-folder
+# Usage: whole_program_test.sh Tandemix.exe sim/Tandemix.dll hidlib/Tandemix.dll output-folder
 set -u
 title='Tandemix Configuration Utility'
 client_w=625 client_h=220 # the main window's client size; X adds the frame
-run=$3/present wine_pid=""
+run=$4/present wine_pid=""
 trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "${own:-}" ] && stop_session' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ -z "${DISPLAY:-}" ]; then
@@ -52,8 +52,14 @@ printf '# Tandemix adapter simulator\ncommitted%s\nregisters%s\nmarker 00\ncommi
 export TANDEMIX_SIM_STATE TANDEMIX_SIM_LOG
 TANDEMIX_SIM_STATE=$(windows_path "$run/TandemixSim.txt")
 TANDEMIX_SIM_LOG=$(windows_path "$run/calls.log")
-(cd "$run" && exec wine Tandemix.exe </dev/null >"$run/wine.out" 2>&1) &
-wine_pid=$!
+start() { (cd "$run" && exec wine Tandemix.exe </dev/null >"$run/wine.out" 2>&1) & wine_pid=$!; }
+await_exit() {
+    for _ in $(seq 100); do kill -0 $wine_pid 2>/dev/null || break; sleep 0.1; done
+    kill -0 $wine_pid 2>/dev/null && fail "the program did not end"
+    wait $wine_pid || fail "the program exited with code $?"
+    wine_pid=""
+}
+start
 
 # Key Number and X 1280 to the adapter; New; read back; save the file, open it and save it.
 main=$(await_window "$title")
@@ -87,10 +93,7 @@ timeout 10 /usr/bin/import -window "$main" "$run/opened.png"
 keys "$main" ctrl+s
 file_dialog "Save File" "$run/reopened.tnx"
 keys "$main" alt+f x
-for _ in $(seq 100); do kill -0 $wine_pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $wine_pid 2>/dev/null && fail "the program did not end after File > Exit"
-wait $wine_pid || fail "the program exited with code $?"
-wine_pid=""
+await_exit
 
 state=$(tr -d '\r' <"$run/TandemixSim.txt")
 [ "$(awk '/^committed/ { print $18, $26, $27 }' <<<"$state")" = "02 04 FF" ] ||
@@ -101,4 +104,11 @@ state=$(tr -d '\r' <"$run/TandemixSim.txt")
 [ "$(od -An -tx1 -j505 -N1 "$run/saved.tnx")" = " 4c" ] || fail "the saved file has no marker"
 [ "$(stat -c %s "$run/saved.tnx")" = 512 ] || fail "the saved file is not 512 bytes"
 cmp -s "$run/saved.tnx" "$run/reopened.tnx" || fail "the file saved after Open differs"
+
+# With our own library and no adapter: only the not-found box, then the program ends.
+cp "$3" "$run/Tandemix.dll"
+start
+main=none
+answer "$title" Return
+await_exit
 echo "PASS: whole-program test; screenshots in $run"
