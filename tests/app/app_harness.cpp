@@ -143,6 +143,12 @@ int SelectedControlMode() {
     return static_cast<int>(SendMessageA(app.controls.controlModeList, CB_GETCURSEL, 0, 0));
 }
 
+void ExpectSettings(int mode, const char* width, const char* height) {
+    EXPECT_EQ(mode, SelectedControlMode());
+    EXPECT_EQ(width, WindowText(app.controls.xBox));
+    EXPECT_EQ(height, WindowText(app.controls.yBox));
+}
+
 void ShowSavedSettings(int mode, const char* width, const char* height) {
     SendMessageA(app.controls.controlModeList, CB_SETCURSEL, mode, 0);
     SetWindowTextA(app.controls.xBox, width);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <string>
 
@@ -14,6 +16,19 @@
 void CreateTestMainWindow();
 // Destroys it (if any) and drops every message it left, the quit included.
 void DestroyTestMainWindow();
+void ShowSavedSettings(int mode, const char* width, const char* height);
+
+// Tests on the main window, which shows saved settings: Key Number, 1920 x 1080.
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CreateTestMainWindow();
+        ShowSavedSettings(2, "1920", "1080");
+    }
+    void TearDown() override {
+        DestroyTestMainWindow();
+    }
+};
 
 // Real keyboard and mouse input through the platform's input queue, then the thread's messages
 // routed as the utility's own loop routes them.
@@ -22,8 +37,7 @@ void ClickClientPoint(HWND window, int x, int y);
 
 std::string WindowText(HWND window);
 int SelectedControlMode(); // -1 for none
-// Puts settings into the controls as if the user had entered and then saved them.
-void ShowSavedSettings(int mode, const char* width, const char* height);
+void ExpectSettings(int mode, const char* width, const char* height);
 
 // One modal window to answer: its title, the button to press (it must be on the window), and
 // for a file dialog the name to enter first.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "app_harness.h"
 #include "app_state.h"
@@ -53,54 +54,33 @@ std::string RecordFile(char mode, int width, int height) {
 
 const char kQuestion[] = "The current configuration has changed.\nDo you want to save the changes?";
 
-class FileCommands : public ::testing::Test {
+class FileCommands : public WindowTest {
   protected:
-    void SetUp() override {
-        CreateTestMainWindow();
-        ShowSavedSettings(2, "1920", "1080");
-    }
-    void TearDown() override {
-        DestroyTestMainWindow();
-    }
     void Command(int id, std::initializer_list<Answer> answers) {
         ExpectWindows(answers);
         SendMessageA(app.mainWindow, WM_COMMAND, id, 0);
     }
-    void ExpectSettingsKept() {
-        EXPECT_EQ(2, SelectedControlMode());
-        EXPECT_EQ("1920", WindowText(app.controls.xBox));
-        EXPECT_TRUE(app.configurationChanged);
-    }
 };
 
-TEST_F(FileCommands, SaveProposesTheDefaultNameThenThePathItSavedTo) {
-    std::string path = TestPath("first.tnx");
+TEST_F(FileCommands, SaveWritesTheSettingsAndOpenShowsTheFirst512BytesOfAFile) {
+    std::string path = TestPath("saved.tnx");
     MarkConfigurationChanged();
     Command(IDM_FILE_SAVE, {{"Save File", IDOK, path.c_str()}});
     EXPECT_EQ("Config.TNX", seen[0].text);
     EXPECT_EQ(app.mainWindow, seen[0].owner);
     EXPECT_FALSE(app.configurationChanged);
     EXPECT_EQ(RecordFile(2, 1920, 1080), FileBytes(path));
-    ShowSavedSettings(1, "2560", "1440");
-    Command(IDM_FILE_SAVE, {{"Save File", IDOK}, {"Save File", IDYES}});
-    EXPECT_EQ(path.substr(path.rfind('\\') + 1), seen[0].text);
-    EXPECT_EQ(RecordFile(1, 2560, 1440), FileBytes(path));
+    WriteBytes(path, RecordFile(1, 1280, 1024) + std::string(88, '\x7F'));
+    MarkConfigurationChanged();
+    Command(IDM_FILE_OPEN, {{kAppCaption, IDNO}, {"Open File", IDOK}}); // the saved path again
+    EXPECT_EQ(kQuestion, seen[0].text);
+    ExpectSettings(1, "1280", "1024");
+    EXPECT_FALSE(app.configurationChanged);
+    Command(IDM_FILE_SAVE, {{"Save File", IDOK}, {"Save File", IDYES}}); // it asks to replace it
+    EXPECT_EQ(RecordFile(1, 1280, 1024), FileBytes(path));
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}}); // forgets the path
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}});
     EXPECT_EQ("Config.TNX", seen[0].text);
-}
-
-TEST_F(FileCommands, OpenShowsTheFirst512BytesOfAFileAndClearsTheUnsavedFlag) {
-    std::string path = TestPath("long.bin"), again = TestPath("again.tnx");
-    WriteBytes(path, RecordFile(1, 1280, 1024) + std::string(88, '\x7F'));
-    MarkConfigurationChanged();
-    Command(IDM_FILE_OPEN, {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}});
-    EXPECT_EQ(kQuestion, seen[0].text);
-    EXPECT_EQ(1, SelectedControlMode());
-    EXPECT_EQ("1024", WindowText(app.controls.yBox));
-    EXPECT_FALSE(app.configurationChanged);
-    Command(IDM_FILE_SAVE, {{"Save File", IDOK, again.c_str()}});
-    EXPECT_EQ(RecordFile(1, 1280, 1024), FileBytes(again));
 }
 
 TEST_F(FileCommands, FilesThatCannotBeOpenedAreReportedAndChangeNothing) {
@@ -116,7 +96,8 @@ TEST_F(FileCommands, FilesThatCannotBeOpenedAreReportedAndChangeNothing) {
         CloseHandle(lock);
         EXPECT_EQ(size < 0 ? "Error opening the file" : "Invalid configuration file", seen[2].text);
         EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[2].icon);
-        ExpectSettingsKept();
+        ExpectSettings(2, "1920", "1080");
+        EXPECT_TRUE(app.configurationChanged);
     }
 }
 
@@ -128,36 +109,33 @@ TEST_F(FileCommands, FilesThatCannotBeWrittenAreReportedAndKeepTheUnsavedFlag) {
         MarkConfigurationChanged();
         Command(IDM_FILE_SAVE, {{"Save File", IDOK, path.c_str()}, {kAppCaption, IDOK}});
         EXPECT_EQ("Error saving the file", seen[1].text) << folder;
-        ExpectSettingsKept();
+        ExpectSettings(2, "1920", "1080");
+        EXPECT_TRUE(app.configurationChanged);
     }
 }
 
 TEST_F(FileCommands, TheUnsavedChangesQuestionGuardsNewOpenExitAndClose) {
-    const struct {
-        int command; // 0: the close box
-        int reply;
-        bool runs;
-    } cases[] = {{IDM_FILE_NEW, IDCANCEL, false},
-                 {IDM_FILE_NEW, IDYES, false},
-                 {IDM_FILE_NEW, IDNO, true},
-                 {IDM_FILE_OPEN, IDYES, false},
-                 {0, IDCANCEL, false},
-                 {IDM_FILE_EXIT, IDYES, false},
-                 {0, IDNO, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.command) + " reply " + std::to_string(c.reply));
+    const std::tuple<int, int, bool> cases[] = {{IDM_FILE_NEW, IDCANCEL, false},
+                                                {IDM_FILE_NEW, IDYES, false},
+                                                {IDM_FILE_NEW, IDNO, true},
+                                                {IDM_FILE_OPEN, IDYES, false},
+                                                {0, IDCANCEL, false},
+                                                {IDM_FILE_EXIT, IDYES, false},
+                                                {0, IDNO, true}};
+    for (auto [command, reply, runs] : cases) { // command 0: the close box
+        SCOPED_TRACE(std::to_string(command) + " reply " + std::to_string(reply));
         ShowSavedSettings(2, "1920", "1080");
         MarkConfigurationChanged();
-        if (c.reply == IDYES) // the Save dialog, cancelled here, abandons the command
+        if (reply == IDYES) // the Save dialog, cancelled here, abandons the command
             ExpectWindows({{kAppCaption, IDYES}, {"Save File", IDCANCEL}});
         else
-            ExpectWindows({{kAppCaption, c.reply}});
-        SendMessageA(app.mainWindow, c.command ? WM_COMMAND : WM_CLOSE, c.command, 0);
+            ExpectWindows({{kAppCaption, reply}});
+        SendMessageA(app.mainWindow, command ? WM_COMMAND : WM_CLOSE, command, 0);
         EXPECT_EQ(LoadIconA(nullptr, IDI_QUESTION), seen[0].icon);
-        if (c.command == IDM_FILE_NEW) {
-            EXPECT_EQ(c.runs ? 0 : 2, SelectedControlMode());
+        if (command == IDM_FILE_NEW) {
+            EXPECT_EQ(runs ? 0 : 2, SelectedControlMode());
         } else {
-            EXPECT_EQ(!c.runs, IsWindow(app.mainWindow) != FALSE);
+            EXPECT_EQ(!runs, IsWindow(app.mainWindow) != FALSE);
         }
     }
 }

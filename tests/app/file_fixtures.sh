@@ -1,28 +1,15 @@
 #!/usr/bin/env bash
-# Prepares (setup) or removes (cleanup) the file systems of the file tests: a tiny tmpfs that is
-# already full and a read-only one. Mounting needs root; without it the folders
+# Prepares (setup) or removes (cleanup) the file systems of the file tests in folder $2: a tiny
+# tmpfs that is already full and a read-only one. Mounting needs root; without it the folders
 # stay unprepared and those tests skip themselves.
-dir=$2
-unmount_all() {
-    for sub in full readonly; do
-        mountpoint -q "$dir/$sub" 2>/dev/null && umount "$dir/$sub"
-    done
-    rm -rf "$dir"
-}
-case $1 in
-setup)
-    unmount_all
-    mkdir -p "$dir/full" "$dir/readonly"
-    if mount -t tmpfs -o size=8k tmpfs "$dir/full" 2>/dev/null; then
-        touch "$dir/full/ready"
-        dd if=/dev/zero of="$dir/full/filler" bs=1k count=64 2>/dev/null
-    fi
-    if mount -t tmpfs -o size=64k tmpfs "$dir/readonly" 2>/dev/null; then
-        touch "$dir/readonly/ready"
-        mount -o remount,ro "$dir/readonly" || umount "$dir/readonly"
-    fi
-    exit 0 ;;
-cleanup)
-    unmount_all
-    exit 0 ;;
-esac
+for sub in full readonly; do
+    mountpoint -q "$2/$sub" 2>/dev/null && umount "$2/$sub"
+done
+rm -rf "$2"
+[ "$1" = setup ] || exit 0
+mkdir -p "$2/full" "$2/readonly"
+mount -t tmpfs -o size=8k tmpfs "$2/full" 2>/dev/null && touch "$2/full/ready" &&
+    dd if=/dev/zero of="$2/full/filler" bs=1k count=64 2>/dev/null
+mount -t tmpfs -o size=64k tmpfs "$2/readonly" 2>/dev/null && touch "$2/readonly/ready" &&
+    { mount -o remount,ro "$2/readonly" || umount "$2/readonly"; }
+exit 0

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <tuple>
+
 #include "app_harness.h"
 #include "app_state.h"
 #include "resource.h"
@@ -11,34 +13,21 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        CreateTestMainWindow();
-    }
-    void TearDown() override {
-        DestroyTestMainWindow();
-    }
-    const std::string screenWidth = std::to_string(GetSystemMetrics(SM_CXSCREEN));
-};
+class MainWindow : public WindowTest {};
 
 TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
     const MainControls& c = app.controls;
-    const struct {
-        HWND from;
-        WORD key;
-        bool shift;
-        HWND to;
-    } steps[] = {{app.mainWindow, VK_TAB, false, c.controlModeList},
-                 {c.controlModeList, VK_TAB, false, c.saveButton},
-                 {c.readButton, VK_TAB, false, c.controlModeList},
-                 {c.controlModeList, VK_TAB, true, c.readButton},
-                 {c.saveButton, VK_RIGHT, false, c.readButton},
-                 {c.readButton, VK_LEFT, false, c.saveButton}};
-    for (const auto& step : steps) {
-        SetFocus(step.from);
-        PressKey(step.key, false, step.shift);
-        EXPECT_EQ(step.to, GetFocus()) << step.key << " from " << WindowText(step.from);
+    const std::tuple<HWND, WORD, bool, HWND> steps[] = {
+        {app.mainWindow, VK_TAB, false, c.controlModeList},
+        {c.controlModeList, VK_TAB, false, c.saveButton},
+        {c.readButton, VK_TAB, false, c.controlModeList},
+        {c.controlModeList, VK_TAB, true, c.readButton},
+        {c.saveButton, VK_RIGHT, false, c.readButton},
+        {c.readButton, VK_LEFT, false, c.saveButton}};
+    for (auto [from, key, shift, to] : steps) {
+        SetFocus(from);
+        PressKey(key, false, shift);
+        EXPECT_EQ(to, GetFocus()) << key << " from " << WindowText(from);
     }
 }
 
@@ -48,7 +37,7 @@ TEST_F(MainWindow, TypingMarksAChangeAndTheKeysReachTheirCommandsFromAnyControl)
     PressKey('5');
     ExpectWindows({{kAppCaption, IDNO}}); // New asks first
     PressKey('N', true);
-    EXPECT_EQ(screenWidth, WindowText(app.controls.xBox));
+    EXPECT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)), WindowText(app.controls.xBox));
     SetFocus(app.controls.controlModeList);
     PressKey(VK_DOWN);
     EXPECT_TRUE(app.configurationChanged);
@@ -64,7 +53,7 @@ TEST_F(MainWindow, AClickOnTheEmptyClientAreaTakesTheFocusFromTheBoxes) {
     SetFocus(app.controls.xBox);
     ClickClientPoint(app.mainWindow, 600, 200);
     PressKey('7');
-    EXPECT_EQ(screenWidth, WindowText(app.controls.xBox));
+    EXPECT_EQ("1920", WindowText(app.controls.xBox));
 }
 
 // The distribution-disc check with a volume label of the test's choosing (null: no volume).

@@ -45,13 +45,8 @@ file_dialog() {
     timeout 10 xdotool type --delay 20 "$(windows_path "$2")"
     answer "$1" Return
 }
+# A fresh adapter: the simulator keeps its state in TandemixSim.txt beside its DLL.
 rm -rf "$run" && mkdir -p "$run" && cp "$1" "$run/Tandemix.exe" && cp "$2" "$run/Tandemix.dll"
-zeros=$(printf ' 00%.0s' $(seq 32))
-printf '# Tandemix adapter simulator\ncommitted%s\nregisters%s\nmarker 00\ncommits 0\n' \
-    "$zeros" "$zeros" >"$run/TandemixSim.txt"
-export TANDEMIX_SIM_STATE TANDEMIX_SIM_LOG
-TANDEMIX_SIM_STATE=$(windows_path "$run/TandemixSim.txt")
-TANDEMIX_SIM_LOG=$(windows_path "$run/calls.log")
 start() { (cd "$run" && exec wine Tandemix.exe </dev/null >"$run/wine.out" 2>&1) & wine_pid=$!; }
 await_exit() {
     for _ in $(seq 100); do kill -0 $wine_pid 2>/dev/null || break; sleep 0.1; done
