@@ -34,14 +34,6 @@ void ExpectExchange(int n, int kind, int address, int value) {
         << "call " << n;
 }
 
-TEST(DeviceTransfer, ProbeOpensAndClosesWithoutExchanging) {
-    for (bool absent : {false, true}) {
-        FreshAdapter()->faults.absent = absent;
-        EXPECT_EQ(absent ? kDeviceNotFound : kDeviceDone, ProbeDevice()) << absent;
-        EXPECT_EQ(2, SimulatedAdapter()->callCount) << absent; // the open and the close
-    }
-}
-
 TEST(DeviceTransfer, WriteFramesTheImageAndCommits) {
     SimAdapter* adapter = FreshAdapter();
     unsigned char record[kConfigRecordSize];

@@ -4,6 +4,9 @@
 
 #include <string.h>
 
+#include <array>
+#include <tuple>
+
 #include "fake_hid_stack.h"
 #include "hid_windows.h"
 
@@ -13,16 +16,8 @@ constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7}; // of the 
 static DeviceRecord device;
 static unsigned char receive[kExchangeAreaSize];
 
-struct OpenRow {
-    const char* what;
-    int interfaceCount;
-    FakeInterface interfaces[3];
-    int askedInputLength;
-    int result;
-    int keptInterface;
-};
-
-const OpenRow kOpenRows[] = {
+// What the stack holds, its interfaces, the input length asked for, the result, the interface kept.
+const std::tuple<const char*, int, std::array<FakeInterface, 3>, int, int, int> kOpenRows[] = {
     {"no HID devices", 0, {}, 6, kOpenNotFound, -1},
     {"a keyboard collection", 1, {kKeyboard}, 6, kOpenNotFound, -1},
     {"seven-byte input reports asked for", 1, {kAdapter}, 7, kOpenUnsupportedReports, -1},
@@ -30,29 +25,23 @@ const OpenRow kOpenRows[] = {
 };
 
 TEST(HidBackendTest, OpenKeepsTheFirstAdapterCollectionAndClosesTheRest) {
-    for (const OpenRow& row : kOpenRows) {
-        SCOPED_TRACE(row.what);
+    for (auto [what, count, interfaces, askedInputLength, result, kept] : kOpenRows) {
+        SCOPED_TRACE(what);
         fakeHid = FakeHid{};
-        fakeHid.interfaceCount = row.interfaceCount;
-        memcpy(fakeHid.interfaces, row.interfaces, sizeof(row.interfaces));
-        EXPECT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, row.askedInputLength, &device),
-                  row.result);
+        fakeHid.interfaceCount = count;
+        memcpy(fakeHid.interfaces, interfaces.data(), sizeof(fakeHid.interfaces));
+        EXPECT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, askedInputLength, &device),
+                  result);
         EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, &device, kCommand, receive),
-                  row.result == kOpenDone ? kExchangeDone : kExchangeNotOpen);
-        EXPECT_EQ(fakeHid.lastWriteInterface, row.keptInterface);
+                  result == kOpenDone ? kExchangeDone : kExchangeNotOpen);
+        EXPECT_EQ(fakeHid.lastWriteInterface, kept);
         CloseAdapter(kFakeHidCalls, &device);
         EXPECT_EQ(fakeHid.handlesOpen, 0);
     }
 }
 
-struct ExchangeRow {
-    const char* what;
-    void (*script)(FakeAdapter& adapter);
-    int result;
-};
-
-// One after the other on the same open adapter.
-const ExchangeRow kExchangeRows[] = {
+// One after the other on the same open adapter: what the adapter does, and the result.
+const std::tuple<const char*, void (*)(FakeAdapter&), int> kExchangeRows[] = {
     {"a prompt answer", [](FakeAdapter&) {}, kExchangeDone},
     {"a short answer", [](FakeAdapter& a) { a.answerBytes = 6; }, kExchangeMalformedAnswer},
     {"a silent adapter", [](FakeAdapter& a) { a.silent = true; }, kExchangeTimedOut},
@@ -66,13 +55,13 @@ const ExchangeRow kExchangeRows[] = {
 TEST(HidBackendTest, ExchangesEndInTheirResultsWithinTheTimeLimits) {
     fakeHid = FakeHid{};
     ASSERT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, 6, &device), kOpenDone);
-    for (const ExchangeRow& row : kExchangeRows) {
-        SCOPED_TRACE(row.what);
+    for (auto [what, script, result] : kExchangeRows) {
+        SCOPED_TRACE(what);
         fakeHid.adapter = FakeAdapter{};
-        row.script(fakeHid.adapter);
+        script(fakeHid.adapter);
         receive[4] = 0;
-        EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, &device, kCommand, receive), row.result);
-        EXPECT_TRUE(receive[4] == kFakeRegisterValue || row.result != kExchangeDone);
+        EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, &device, kCommand, receive), result);
+        EXPECT_TRUE(receive[4] == kFakeRegisterValue || result != kExchangeDone);
     }
     EXPECT_LE(fakeHid.waitedMs, 2 * (kAnswerTimeoutMs + kCancelTimeoutMs)) << "two silent reads";
     EXPECT_EQ(CloseAdapter(kFakeHidCalls, &device), kCloseDone);
