@@ -10,7 +10,7 @@
 
 #include "app_state.h"
 #include "device_commands.h"
-#include "bench/bench_clock.h"
+#include "bench_clock.h"
 #include "resource.h"
 #include "sim_library.h"
 #include "startup.h"

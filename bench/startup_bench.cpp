@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "bench/bench_clock.h"
+#include "bench_clock.h"
 
 namespace {
 
