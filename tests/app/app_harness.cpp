@@ -69,7 +69,21 @@ void PumpMessages(int milliseconds) {
     } while (static_cast<LONG>(GetTickCount() - start) < milliseconds);
 }
 
+UINT postedMessage;
+WPARAM postedWParam;
+
+void CALLBACK PostOnceShown(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (IsWindowVisible(app.mainWindow) && KillTimer(nullptr, timer))
+        PostMessageA(app.mainWindow, postedMessage, postedWParam, 0);
+}
+
 } // namespace
+
+void PostWhenMainWindowShown(UINT message, WPARAM wParam) {
+    postedMessage = message;
+    postedWParam = wParam;
+    SetTimer(nullptr, 0, 20, PostOnceShown);
+}
 
 void ExpectWindows(std::initializer_list<Answer> answers) {
     for (int n = answeredCount; n < expectedCount; ++n)

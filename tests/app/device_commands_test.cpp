@@ -131,10 +131,7 @@ TEST_F(DeviceCommands, ClosingDuringAWriteLetsItCommitAndEndsTheProgram) {
         if (count == 12)
             PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     };
-    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        if (IsWindowVisible(app.mainWindow) && KillTimer(nullptr, timer))
-            PostMessageA(app.mainWindow, WM_COMMAND, IDC_SAVE_TO_DEVICE, 0);
-    });
+    PostWhenMainWindowShown(WM_COMMAND, IDC_SAVE_TO_DEVICE);
     EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW)); // and no result box
     EXPECT_EQ(32u, progressTexts.size());
     EXPECT_EQ(1, adapter->commitCount);

@@ -85,10 +85,7 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[0].icon);
     SimReset(SimulatedAdapter());
     ExpectWindows({});
-    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        if (IsWindowVisible(app.mainWindow) && KillTimer(nullptr, timer))
-            PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
-    });
+    PostWhenMainWindowShown(WM_CLOSE, 0);
     EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW));
     EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
