@@ -89,6 +89,7 @@ void ExpectWindows(std::initializer_list<Answer> answers) {
     for (int n = answeredCount; n < expectedCount; ++n)
         ADD_FAILURE() << "no window \"" << expected[n].title << "\" came";
     expectedCount = answeredCount = 0;
+    ASSERT_LE(answers.size(), std::size(expected));
     for (const Answer& answer : answers)
         expected[expectedCount++] = answer;
     for (SeenWindow& window : seen)
@@ -132,18 +133,6 @@ void PressKey(WORD key, bool control, bool shift) {
         ++count;
     }
     SendInput(count, inputs, sizeof(INPUT));
-    PumpMessages(60);
-}
-
-void ClickClientPoint(HWND window, int x, int y) {
-    POINT point = {x, y};
-    ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
     PumpMessages(60);
 }
 

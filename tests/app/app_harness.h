@@ -33,10 +33,9 @@ class WindowTest : public ::testing::Test {
 // Under the utility's own loop (RunUtility): posts the message once the main window shows.
 void PostWhenMainWindowShown(UINT message, WPARAM wParam);
 
-// Real keyboard and mouse input through the platform's input queue, then the thread's messages
-// routed as the utility's own loop routes them.
+// Real keyboard input through the platform's input queue, then the thread's messages routed as
+// the utility's own loop routes them.
 void PressKey(WORD key, bool control = false, bool shift = false);
-void ClickClientPoint(HWND window, int x, int y);
 
 std::string WindowText(HWND window);
 int SelectedControlMode(); // -1 for none

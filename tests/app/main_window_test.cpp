@@ -49,13 +49,6 @@ TEST_F(MainWindow, TypingMarksAChangeAndTheKeysReachTheirCommandsFromAnyControl)
     EXPECT_EQ("The configuration was successfully read from the Tandemix", seen[1].text);
 }
 
-TEST_F(MainWindow, AClickOnTheEmptyClientAreaTakesTheFocusFromTheBoxes) {
-    SetFocus(app.controls.xBox);
-    ClickClientPoint(app.mainWindow, 600, 200);
-    PressKey('7');
-    EXPECT_EQ("1920", WindowText(app.controls.xBox));
-}
-
 // The distribution-disc check with a volume label of the test's choosing (null: no volume).
 const char* fakeLabel;
 BOOL WINAPI FakeVolumeQuery(LPCSTR, LPSTR label, DWORD size, LPDWORD, LPDWORD, LPDWORD, LPSTR,

@@ -70,6 +70,8 @@ keys "$main" Down Down Return
 click 415 36 # the X box
 keys "$main" End shift+Home
 timeout 5 xdotool type --delay 40 1280
+click 600 200 # the empty client area takes the focus from the box
+keys "$main" 7
 click 195 144 # Save To Tandemix
 await_window "Writing Tandemix" >/dev/null
 await_window "$title" "$main" >/dev/null
