@@ -12,8 +12,6 @@ long SnapLength(long proposed, long frame, long base, long step, bool tieToLarge
         upper = base + step * n + frame;
         if (upper > proposed)
             break;
-        if (n == kSnapLastStep)
-            break; // nothing larger: the last two candidates stand
         lower = upper;
         hasLower = true;
     }
