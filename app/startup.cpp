@@ -27,22 +27,6 @@ const int kTextBufferSize = 255;
 const int kClientWidth = 625;
 const int kClientHeight = 220;
 
-} // namespace
-
-// The query succeeds only for the root of a volume, so a subfolder of the disc never warns.
-void WarnIfRunFromDistributionDisc() {
-    char directory[kTextBufferSize] = "";
-    char label[kTextBufferSize] = "";
-    char fileSystem[kTextBufferSize] = "";
-    GetCurrentDirectoryA(kTextBufferSize, directory);
-    if (!queryVolumeInformation(directory, label, kTextBufferSize, nullptr, nullptr, nullptr,
-                                fileSystem, kTextBufferSize))
-        label[0] = '\0';
-    label[kTextBufferSize - 1] = '\0';
-    if (strcmp(label, kDistributionDiscLabel) == 0)
-        MessageBoxA(nullptr, kDistributionDiscWarning, kAppCaption, MB_OK);
-}
-
 void InitCommonControlsForUtility() {
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
@@ -72,11 +56,31 @@ void CreateMainWindow(HINSTANCE instance) {
                     nullptr, instance, nullptr);
 }
 
-void ResetAndLayOut() {
+} // namespace
+
+// The query succeeds only for the root of a volume, so a subfolder of the disc never warns.
+void WarnIfRunFromDistributionDisc() {
+    char directory[kTextBufferSize] = "";
+    char label[kTextBufferSize] = "";
+    char fileSystem[kTextBufferSize] = "";
+    GetCurrentDirectoryA(kTextBufferSize, directory);
+    if (!queryVolumeInformation(directory, label, kTextBufferSize, nullptr, nullptr, nullptr,
+                                fileSystem, kTextBufferSize))
+        label[0] = '\0';
+    label[kTextBufferSize - 1] = '\0';
+    if (strcmp(label, kDistributionDiscLabel) == 0)
+        MessageBoxA(nullptr, kDistributionDiscWarning, kAppCaption, MB_OK);
+}
+
+void BuildMainWindow(HINSTANCE instance) {
+    InitCommonControlsForUtility();
+    RegisterMainWindowClass(instance);
+    CreateMainWindow(instance);
     ResetConfiguration();
     MarkConfigurationUnchanged();
     LayoutControls();
     PlaceButtons();
+    app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
 }
 
 bool ProbeAdapterAtStartup() {
@@ -99,13 +103,9 @@ void DeleteControlFont() {
 
 int RunUtility(HINSTANCE instance, int showCommand) {
     WarnIfRunFromDistributionDisc();
-    InitCommonControlsForUtility();
-    RegisterMainWindowClass(instance);
-    CreateMainWindow(instance);
-    ResetAndLayOut();
+    BuildMainWindow(instance);
     if (ProbeAdapterAtStartup())
         ShowMainWindow(showCommand);
-    app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
     int exitCode = RunMessageLoop();
     DeleteControlFont();
     return exitCode;

@@ -10,10 +10,9 @@ typedef BOOL(WINAPI* VolumeQuery)(LPCSTR root, LPSTR label, DWORD labelSize, LPD
 extern VolumeQuery queryVolumeInformation;
 
 void WarnIfRunFromDistributionDisc();
-void InitCommonControlsForUtility();
-void RegisterMainWindowClass(HINSTANCE instance);
-void CreateMainWindow(HINSTANCE instance);
-void ResetAndLayOut();
+// The common controls, the window class, and the main window laid out with the settings reset
+// and the accelerators loaded; not yet shown.
+void BuildMainWindow(HINSTANCE instance);
 // False when no adapter answered: the not-found box was shown and the window destroyed.
 bool ProbeAdapterAtStartup();
 void ShowMainWindow(int showCommand);

@@ -140,11 +140,7 @@ void BenchSimulatedLatency() {
 } // namespace
 
 int main() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    InitCommonControlsForUtility();
-    RegisterMainWindowClass(instance);
-    CreateMainWindow(instance);
-    ResetAndLayOut();
+    BuildMainWindow(GetModuleHandleA(nullptr));
     ShowMainWindow(SW_SHOW);
     boxHook = SetWindowsHookExA(WH_CBT, AnswerResultBox, nullptr, GetCurrentThreadId());
     bool ok = BenchCommand("Save To Tandemix", SaveToDeviceCommand);

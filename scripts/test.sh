@@ -49,7 +49,7 @@ run_preset() {
             total_not_run=$((total_not_run + $(wc -w <<<"$skipped")))
             not_run+=("$preset (this machine's kernel cannot execute 32-bit programs, so Wine cannot start the i686 build; only its checks that need no Wine ran): $(echo $skipped)")
         fi
-        [ -n "$session_wineserver_pid" ] || start_session ;;
+        [ -n "$session_started" ] || start_session ;;
     esac
     ctest --preset "$preset" "${only[@]}" 2>&1 | tee "$log" | grep -vE '^ *Start|^Test project|^$'
     # CTest's summary: "NN% tests passed, F tests failed out of T"; none means it did not finish.

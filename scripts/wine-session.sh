@@ -6,7 +6,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
 session_xvfb_pid=""
-session_wineserver_pid=""
+session_started=""
+session_owns_server=""
 
 # Debian's Wine runs i686 programs through its 32-bit loader, which needs a kernel that
 # executes 32-bit processes; some sandboxed kernels do not.
@@ -50,8 +51,13 @@ start_session() {
             wineserver -w && touch "$WINEPREFIX/tandemix-prefix-ready" ||
             echo "warning: the Wine prefix $WINEPREFIX could not be set up" >&2
     fi
-    wineserver -p </dev/null >/dev/null 2>&1 &
-    session_wineserver_pid=$!
+    # "wineserver -w" returns at once when no server runs for the prefix; one that is already
+    # running (a caller's) is left running at the end.
+    session_started=1
+    if timeout 1 wineserver -w </dev/null >/dev/null 2>&1; then
+        session_owns_server=1
+        wineserver -p </dev/null >/dev/null 2>&1 &
+    fi
     # Prime the server so its services do not inherit a caller's pipes.
     wine wineboot </dev/null >/dev/null 2>&1
 }
@@ -59,11 +65,12 @@ start_session() {
 # Stops the wineserver only when this session started it: the server of a prefix given through
 # WINEPREFIX that was already running (ours then exited at once) is left alone.
 stop_session() {
-    if [ -n "$session_wineserver_pid" ] && kill -0 "$session_wineserver_pid" 2>/dev/null; then
+    if [ -n "$session_owns_server" ]; then
         wineserver -k >/dev/null 2>&1 || true
     fi
     [ -n "$session_xvfb_pid" ] && kill "$session_xvfb_pid" 2>/dev/null
     wait 2>/dev/null
-    session_wineserver_pid=""
+    session_started=""
+    session_owns_server=""
     session_xvfb_pid=""
 }

@@ -98,13 +98,8 @@ void ExpectWindows(std::initializer_list<Answer> answers) {
 
 void CreateTestMainWindow() {
     SimReset(SimulatedAdapter());
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    InitCommonControlsForUtility();
-    RegisterMainWindowClass(instance);
-    CreateMainWindow(instance);
-    ResetAndLayOut();
+    BuildMainWindow(GetModuleHandleA(nullptr));
     ShowMainWindow(SW_SHOW);
-    app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
     SetForegroundWindow(app.mainWindow);
     SetFocus(app.mainWindow);
     PumpMessages(50);

@@ -60,6 +60,7 @@ TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) 
     ASSERT_EQ(32u, progressTexts.size());
     EXPECT_EQ("Writing configuration - 100%\nWriting data - 3%", progressTexts[0]);
     EXPECT_EQ(1, adapter->commitCount);
+    EXPECT_EQ(nullptr, app.progressWindow); // destroyed, not left hidden
     EXPECT_EQ(0, memcmp("\x02\0\0\0\0\0\0\0\x07\x7F\x04\x37", adapter->committed + 16, 12));
     ExpectSettings(2, "1920", "1080");
 

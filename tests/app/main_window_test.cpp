@@ -19,6 +19,7 @@ TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
     const MainControls& c = app.controls;
     const std::tuple<HWND, WORD, bool, HWND> steps[] = {
         {app.mainWindow, VK_TAB, false, c.controlModeList},
+        {app.mainWindow, VK_TAB, true, c.readButton},
         {c.controlModeList, VK_TAB, false, c.saveButton},
         {c.readButton, VK_TAB, false, c.controlModeList},
         {c.controlModeList, VK_TAB, true, c.readButton},
@@ -74,7 +75,10 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     SimulatedAdapter()->faults.absent = true;
     ExpectWindows({{kAppCaption, IDOK}});
     EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW));
-    EXPECT_EQ(kNotFoundText, seen[0].text);
+    EXPECT_EQ(
+        "** The Tandemix was not found **\n\nBe sure the Tandemix KB/MOUSE port\nis connected "
+        "to this computer's USB port\n\n(Not the Tandemix Com Port connector)",
+        seen[0].text);
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[0].icon);
     SimReset(SimulatedAdapter());
     ExpectWindows({});

@@ -7,7 +7,9 @@ title='Tandemix Configuration Utility'
 client_w=625 client_h=220 # the main window's client size; X adds the frame
 run=$4/present wine_pid=""
 trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "${own:-}" ] && stop_session' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# Ends the whole script, also from inside $(...).
+fail() { echo "FAIL: $*" >&2; kill -TERM $$; exit 1; }
+trap 'exit 1' TERM
 if [ -z "${DISPLAY:-}" ]; then
     source "$(dirname "$0")/../../scripts/wine-session.sh"
     start_session
