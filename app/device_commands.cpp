@@ -32,6 +32,10 @@ int WriteRecord(unsigned char record[kConfigRecordSize], ProgressOperation progr
     return WriteDeviceConfig(record, progress);
 }
 
+int ReadRecord(unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+    return ReadDeviceConfig(record, progress);
+}
+
 const DeviceCommand kSaveToDevice = {
     IDD_WRITE_PROGRESS,
     false,
@@ -45,7 +49,7 @@ const DeviceCommand kSaveToDevice = {
 const DeviceCommand kReadFromDevice = {
     IDD_READ_PROGRESS,
     true,
-    ReadDeviceConfig,
+    ReadRecord,
     ShowReadProgress,
     "The configuration was successfully read from the Tandemix",
     "Error while reading from the Tandemix",

@@ -17,13 +17,19 @@ int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSi
     return written && closed ? kConfigFileDone : kConfigFileNotWritten;
 }
 
-int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize]) {
+int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize],
+                   unsigned int* bytesRead) {
     FILE* file = fopen(path, "rbS");
     if (!file)
         return kConfigFileNotOpened;
     unsigned char content[kConfigRecordSize];
     size_t read = fread(content, 1, kConfigRecordSize, file);
+    bool failed = ferror(file) != 0;
     fclose(file);
+    if (bytesRead)
+        *bytesRead = static_cast<unsigned int>(read);
+    if (failed)
+        return kConfigFileNotRead;
     if (read != kConfigRecordSize)
         return kConfigFileTooShort;
     memcpy(record, content, kConfigRecordSize);

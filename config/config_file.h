@@ -8,9 +8,12 @@ enum ConfigFileResult : int {
     kConfigFileNotOpened = 1,  // the file could not be opened (or created)
     kConfigFileNotWritten = 2, // not all 512 bytes reached the file (a full disk shows here)
     kConfigFileTooShort = 3,   // the file holds fewer than 512 bytes; nothing was taken from it
+    kConfigFileNotRead = 4,    // opened, but reading failed (a folder, a device error)
 };
 
 // Creates or replaces the file with the record's 512 bytes.
 int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize]);
-// Fills the record from the file's first 512 bytes; leaves it unchanged on any failure.
-int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize]);
+// Fills the record from the file's first 512 bytes; leaves it unchanged on any failure. Puts the
+// number of bytes it could read (at most 512) in *bytesRead, when given.
+int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize],
+                   unsigned int* bytesRead = nullptr);

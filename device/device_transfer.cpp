@@ -33,8 +33,10 @@ int ProgressPercent(int registersDone) {
     return registersDone * 100 / kDeviceImageSize;
 }
 
-int StopTransfer(DeviceRecord* device) {
+int StopTransfer(DeviceRecord* device, unsigned int address, unsigned int* failedRegister) {
     CloseHidDevice(device);
+    if (failedRegister)
+        *failedRegister = address;
     return kDeviceExchangeFailed;
 }
 
@@ -58,7 +60,8 @@ int ProbeDevice() {
     return result;
 }
 
-int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress,
+                     unsigned int* failedRegister) {
     DeviceRecord device;
     if (!OpenAdapter(&device))
         return kDeviceNotFound;
@@ -66,7 +69,7 @@ int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation 
     for (int n = 0; n < kDeviceImageSize; ++n) {
         int value = ReadDeviceByte(&device, static_cast<unsigned int>(n));
         if (value < 0)
-            return StopTransfer(&device);
+            return StopTransfer(&device, static_cast<unsigned int>(n), failedRegister);
         record[n] = static_cast<unsigned char>(value);
         progress(ProgressPercent(n + 1));
     }
@@ -74,19 +77,20 @@ int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation 
     return kDeviceDone;
 }
 
-int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress,
+                      unsigned int* failedRegister) {
     DeviceRecord device;
     if (!OpenAdapter(&device))
         return kDeviceNotFound;
     if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerOpen))
-        return StopTransfer(&device);
+        return StopTransfer(&device, kCommitMarkerRegister, failedRegister);
     for (int n = 0; n < kDeviceImageSize; ++n) {
         if (!WriteDeviceByte(&device, static_cast<unsigned int>(n), record[n]))
-            return StopTransfer(&device);
+            return StopTransfer(&device, static_cast<unsigned int>(n), failedRegister);
         progress(ProgressPercent(n + 1));
     }
     if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerClose))
-        return StopTransfer(&device);
+        return StopTransfer(&device, kCommitMarkerRegister, failedRegister);
     CloseHidDevice(&device);
     return kDeviceDone;
 }

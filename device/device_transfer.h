@@ -28,8 +28,12 @@ enum : unsigned char {
 typedef void (*ProgressOperation)(int dataPercent);
 
 int ProbeDevice();
-int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress);
-int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress);
+// On kDeviceExchangeFailed the transfers put the register whose exchange failed in
+// *failedRegister, when given.
+int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress,
+                     unsigned int* failedRegister = nullptr);
+int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress,
+                      unsigned int* failedRegister = nullptr);
 
 // One register exchange on an open adapter. ReadDeviceByte returns the register's byte, or -1
 // when the exchange failed; WriteDeviceByte returns false when it failed.

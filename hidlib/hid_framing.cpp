@@ -14,8 +14,12 @@ bool OpenArgumentsSupported(int outputReportLength, int inputReportLength) {
     return outputReportLength == kReportPayloadBytes && inputReportLength == kReportPayloadBytes;
 }
 
+bool IsAdapterInterface(unsigned short vendorId, unsigned short usagePage, int wantedVendorId) {
+    return vendorId == wantedVendorId && usagePage >= kFirstVendorUsagePage;
+}
+
 bool IsAdapterCollection(const HidCollection& collection, int vendorId) {
-    return collection.vendorId == vendorId && collection.usagePage >= kFirstVendorUsagePage &&
+    return IsAdapterInterface(collection.vendorId, collection.usagePage, vendorId) &&
            collection.inputReportBytes == kReportBytes &&
            collection.outputReportBytes == kReportBytes;
 }

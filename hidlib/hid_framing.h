@@ -8,6 +8,7 @@
 enum : int {
     kReportPayloadBytes = 6,
     kReportBytes = kReportPayloadBytes + 1,
+    kAnswerTimeoutMs = 500, // the longest wait for the adapter's answer to one command
 };
 
 // What the system tells about one HID collection.
@@ -20,6 +21,9 @@ struct HidCollection {
 
 // Whether the open's report lengths (without the ID byte) are the adapter's.
 bool OpenArgumentsSupported(int outputReportLength, int inputReportLength);
+
+// Whether an interface of this vendor and top-level usage page may be the adapter's.
+bool IsAdapterInterface(unsigned short vendorId, unsigned short usagePage, int wantedVendorId);
 
 // Whether the collection is the adapter's: its vendor, a vendor-defined usage page and
 // seven-byte reports both ways.

@@ -9,6 +9,7 @@ enum OpenResult : int {
     kOpenNoHidInterfaces = 4,    // the system could not list the HID interfaces
     kOpenNotFound = 5,           // no interface is the adapter
     kOpenNoEvent = 6,            // the system could not give an event for the exchanges
+    kOpenAccessDenied = 7,       // an interface is the adapter, but the system refuses to open it
 };
 
 enum ExchangeResult : int {

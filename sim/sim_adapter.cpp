@@ -21,7 +21,9 @@ bool IsOpenRecord(const SimAdapter* adapter, const DeviceRecord* device) {
 
 // Applies a write to the register file and follows the commit frame.
 void StoreRegister(SimAdapter* adapter, unsigned int address, unsigned char value) {
-    adapter->registers[address] = value;
+    bool stuck = address < kSimImageSize && (adapter->faults.stuckRegisters >> address) & 1u;
+    if (!stuck)
+        adapter->registers[address] = value;
     if (address == kCommitRegister) {
         if (value == 0x00) {
             adapter->frameOpen = true;

@@ -22,12 +22,13 @@ struct SimCall {
 
 // Faults to inject; exchange numbers count from 1 over the adapter's whole life (SimReset).
 struct SimFaults {
-    bool absent;             // no adapter attached: every open fails
-    bool openFails;          // attached, but the open fails
-    int failAtExchange;      // this exchange reports failure at once (0: none)
-    int silentAtExchange;    // this exchange gets no answer: the library times out (0: none)
-    int unplugAfterExchange; // after this exchange every call fails (0: never)
-    int latencyMs;           // time each exchange takes
+    bool absent;                 // no adapter attached: every open fails
+    bool openFails;              // attached, but the open fails
+    int failAtExchange;          // this exchange reports failure at once (0: none)
+    int silentAtExchange;        // this exchange gets no answer: the library times out (0: none)
+    int unplugAfterExchange;     // after this exchange every call fails (0: never)
+    int latencyMs;               // time each exchange takes
+    unsigned int stuckRegisters; // bit n: image register n keeps its value on writes
 };
 
 enum SimExchangeResult : int { kSimAnswered, kSimFailed, kSimNoAnswer };

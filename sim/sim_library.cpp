@@ -1,4 +1,4 @@
-// OpenHidDevice, WriteHidDevice and CloseHidDevice over the simulated adapter, with its latency.
+// The process-wide simulated adapter, served with its latency and state hooks.
 #include "sim_library.h"
 
 #ifdef _WIN32
@@ -14,6 +14,8 @@ namespace {
 
 SimAdapter theAdapter;
 
+} // namespace
+
 void SleepMilliseconds(int ms) {
     if (ms <= 0)
         return;
@@ -25,29 +27,24 @@ void SleepMilliseconds(int ms) {
 #endif
 }
 
-} // namespace
-
 SimAdapter* SimulatedAdapter() {
     return &theAdapter;
 }
 
-extern "C" int WINAPI OpenHidDevice(int vendorId, int outputReportLength, int inputReportLength,
-                                    DeviceRecord* device) {
+int SimLibraryOpen(int vendorId, int outputReportLength, int inputReportLength,
+                   DeviceRecord* device) {
     if (SimBeforeOpen)
         SimBeforeOpen(&theAdapter);
     return SimOpen(&theAdapter, vendorId, outputReportLength, inputReportLength, device);
 }
 
-extern "C" int WINAPI WriteHidDevice(DeviceRecord* device, const unsigned char* send,
+SimExchangeResult SimLibraryExchange(DeviceRecord* device, const unsigned char* send,
                                      unsigned char* receive) {
     SleepMilliseconds(theAdapter.faults.latencyMs);
-    SimExchangeResult result = SimExchange(&theAdapter, device, send, receive);
-    if (result == kSimNoAnswer)
-        SleepMilliseconds(kSimAnswerTimeoutMs);
-    return result == kSimAnswered ? 0 : 1;
+    return SimExchange(&theAdapter, device, send, receive);
 }
 
-extern "C" int WINAPI CloseHidDevice(DeviceRecord* device) {
+int SimLibraryClose(DeviceRecord* device) {
     int result = SimClose(&theAdapter, device);
     if (SimAfterClose)
         SimAfterClose(&theAdapter);

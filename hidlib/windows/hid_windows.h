@@ -6,10 +6,9 @@
 #include "hid_system.h"
 #include "tandemix_hid.h"
 
-// Time limits of one exchange, so that it never blocks without bound.
+// Time limits of one exchange besides the answer's, so that it never blocks without bound.
 enum : DWORD {
     kWriteTimeoutMs = 500,  // for the output report to leave
-    kAnswerTimeoutMs = 500, // for the adapter's input report to arrive
     kCancelTimeoutMs = 100, // for a cancelled request to finish
 };
 

@@ -8,11 +8,14 @@
 #include <fstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "ctl_commands.h"
 #include "config_record.h"
 #include "resource.h"
+#include "sim_library.h"
 
 namespace {
 
@@ -137,6 +140,34 @@ TEST_F(FileCommands, TheUnsavedChangesQuestionGuardsNewOpenExitAndClose) {
         } else {
             EXPECT_EQ(!runs, IsWindow(app.mainWindow) != FALSE);
         }
+    }
+}
+
+// tandemixctl writes the utility's files: read -o what Read From Tandemix and File > Save write,
+// make what File > Save writes for the same settings. Mode 5 selects no entry.
+TEST_F(FileCommands, TheCommandLineToolWritesTheFilesTheUtilityWrites) {
+    const std::tuple<int, int, int> settings[] = {
+        {0, 641, 481}, {1, 15361, 8641}, {2, 1920, 1080}, {5, 800, 600}};
+    auto ctl = [](std::vector<std::string> arguments) {
+        std::vector<char*> argv = {const_cast<char*>("tandemixctl")};
+        for (std::string& argument : arguments)
+            argv.push_back(&argument[0]);
+        return RunCtl(int(argv.size()), argv.data());
+    };
+    for (auto [mode, width, height] : settings) {
+        SCOPED_TRACE(testing::Message() << mode << " " << width << " x " << height);
+        memcpy(SimulatedAdapter()->registers, RecordFile(char(mode), width, height).data(), 32);
+        ExpectWindows({{kAppCaption, IDOK}});
+        SendMessageA(app.controls.readButton, BM_CLICK, 0, 0);
+        std::string utility = TestPath("utility.tnx"), tool = TestPath("tool.tnx");
+        Command(IDM_FILE_SAVE, {{"Save File", IDOK, utility.c_str()}});
+        EXPECT_EQ(kExitDone, ctl({"read", "-q", "-o", tool}));
+        EXPECT_EQ(FileBytes(utility), FileBytes(tool));
+        if (mode >= kControlModeCount)
+            continue;
+        EXPECT_EQ(kExitDone, ctl({"make", "-m", std::to_string(mode), "-x", std::to_string(width),
+                                  "-y", std::to_string(height), tool}));
+        EXPECT_EQ(FileBytes(utility), FileBytes(tool));
     }
 }
 

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "config_file.h"
 
 namespace {
@@ -17,8 +19,10 @@ TEST(ConfigFile, ReadTakesTheFirst512BytesOrNothing) {
         fclose(file);
         unsigned char record[kConfigRecordSize];
         memset(record, 0xAA, sizeof(record));
-        int result = ReadConfigFile(path.c_str(), record);
+        unsigned int bytesRead = 0;
+        int result = ReadConfigFile(path.c_str(), record, &bytesRead);
         EXPECT_EQ(size < 512 ? kConfigFileTooShort : kConfigFileDone, result) << size;
+        EXPECT_EQ(unsigned(std::min(size, 512)), bytesRead);
         for (int i = 0; i < kConfigRecordSize; ++i)
             ASSERT_EQ(result == kConfigFileDone ? i % 251 : 0xAA, record[i]) << size;
     }
@@ -38,7 +42,7 @@ TEST(ConfigFile, WrittenBytesReadBackAndFailuresAreReported) {
     EXPECT_EQ(kConfigFileNotOpened, ReadConfigFile(missing.c_str(), record));
     EXPECT_EQ(kConfigFileNotOpened, WriteConfigFile(missing.c_str(), record));
     EXPECT_EQ(kConfigFileNotOpened, WriteConfigFile("/", record));
-    EXPECT_NE(kConfigFileDone, ReadConfigFile("/", record));
+    EXPECT_EQ(kConfigFileNotRead, ReadConfigFile("/", record));
     EXPECT_EQ(0, memcmp(written, record, sizeof(record))); // read back, then kept by the failures
     // A full disk shows only when the buffered bytes are flushed.
     EXPECT_EQ(kConfigFileNotWritten, WriteConfigFile("/dev/full", record));

@@ -77,8 +77,9 @@ TEST(DeviceTransfer, AFailureStopsTheTransfer) {
             adapter->faults.failAtExchange = failing;
             unsigned char record[kConfigRecordSize];
             memset(record, 0x5A, sizeof(record));
-            int result = write ? WriteDeviceConfig(record, RecordProgress)
-                               : ReadDeviceConfig(record, RecordProgress);
+            unsigned int failedRegister = 9999;
+            int result = write ? WriteDeviceConfig(record, RecordProgress, &failedRegister)
+                               : ReadDeviceConfig(record, RecordProgress, &failedRegister);
             EXPECT_EQ(failing ? kDeviceExchangeFailed : kDeviceNotFound, result);
             EXPECT_EQ(failing, SimCountCalls(adapter, kSimCallExchange));
             EXPECT_EQ(failing ? 1 : 0, SimCountCalls(adapter, kSimCallClose));
@@ -88,6 +89,10 @@ TEST(DeviceTransfer, AFailureStopsTheTransfer) {
             int registersDone = failing - (write ? 2 : 1);
             EXPECT_EQ(std::max(0, std::min(32, registersDone)), int(percents.size()));
             EXPECT_TRUE(failing != 0 || record[0] == 0x5A) << "a failed open changed the record";
+            bool atMarker = write && (failing == 1 || failing == 34);
+            if (failing) {
+                EXPECT_EQ(atMarker ? 511u : unsigned(failing - (write ? 2 : 1)), failedRegister);
+            }
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "fake_hid_stack.h"
+#include "hid_framing.h"
 #include "hid_windows.h"
 
 const unsigned char kCommand[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};

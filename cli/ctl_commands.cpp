@@ -1,0 +1,254 @@
+// Files are checked before anything is sent or written, and an output file is written under a
+// temporary name beside it and then moved over the old one, so a failure never leaves half a
+// file. The transfers run without the window's settling waits.
+#include "ctl_commands.h"
+
+#include <errno.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "arguments.h"
+#include "config_file.h"
+#include "device_transfer.h"
+#include "ctl_platform.h"
+#include "settings_text.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: tandemixctl COMMAND [OPTIONS]\n"
+    "  show FILE [--json]                    settings stored in a configuration file\n"
+    "  make -m MODE -x WIDTH -y HEIGHT FILE  write a new configuration file\n"
+    "  probe                                 is an adapter connected\n"
+    "  read [-o FILE] [--json] [-q]          read the adapter's settings (and save them as a "
+    "file)\n"
+    "  write FILE [--no-verify] [-q]         write a file's settings into the adapter, then read\n"
+    "                                        them back and compare\n"
+    "  --help | --version\n"
+    "MODE is ascii, ext-ascii or key-number (any case), or 0, 1, 2; WIDTH is 641..15361 and\n"
+    "HEIGHT 481..8641. -q leaves out the progress line shown on a terminal.\n"
+    "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed,\n"
+    "4 verify found a difference.\n";
+const char kVersion[] = "tandemixctl 1.00\n";
+const char kTemporarySuffix[] = ".tandemixctl-new";
+
+bool progressShown;
+bool progressLineOpen;
+const char* progressVerb = "";
+
+void Complain(const char* format, ...) {
+    char line[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof(line), format, arguments);
+    va_end(arguments);
+    if (progressLineOpen)
+        fputc('\n', stderr);
+    progressLineOpen = false;
+    fprintf(stderr, "tandemixctl: %s\n", line);
+}
+
+void ShowProgress(int dataPercent) {
+    if (!progressShown)
+        return;
+    // The percentage drops its remainder, so rounding up gives back the registers done.
+    int registers = (dataPercent * kDeviceImageSize + 99) / 100;
+    progressLineOpen = registers < kDeviceImageSize;
+    char line[64];
+    snprintf(line, sizeof(line), "\rtandemixctl: %s register %d of %d%s", progressVerb, registers,
+             kDeviceImageSize, progressLineOpen ? "" : "\n");
+    fputs(line, stderr); // in one piece: stderr is unbuffered
+}
+
+void StartProgress(const char* verb, bool quiet) {
+    progressShown = !quiet && StderrIsTerminal();
+    progressVerb = verb;
+}
+
+// Names the register and what the transfer under way was doing.
+int ReportDeviceFailure(int result, unsigned int failedRegister) {
+    if (result == kDeviceNotFound) {
+        char reason[512];
+        if (!ExplainMissingAdapter(reason, sizeof(reason)))
+            snprintf(reason, sizeof(reason),
+                     "no Tandemix adapter found (is its KB/MOUSE port plugged into a USB port?)");
+        Complain("%s", reason);
+        return kExitNoAdapter;
+    }
+    bool writing = strcmp(progressVerb, "writing") == 0;
+    Complain("register %u: the exchange failed while %s; the transfer stopped and the adapter "
+             "was closed%s",
+             failedRegister, progressVerb, writing ? " without the closing commit marker" : "");
+    return kExitExchangeFailed;
+}
+
+bool LoadConfigFile(const char* path, unsigned char record[kConfigRecordSize]) {
+    unsigned int bytesRead = 0;
+    int result = ReadConfigFile(path, record, &bytesRead);
+    if (result == kConfigFileDone)
+        return true;
+    if (result == kConfigFileNotOpened)
+        Complain("%s: cannot be opened: %s", path, strerror(errno));
+    else if (result == kConfigFileNotRead)
+        Complain("%s: cannot be read: %s", path, strerror(errno));
+    else
+        Complain("%s: %u bytes; a configuration file has at least %d", path, bytesRead,
+                 kConfigRecordSize);
+    return false;
+}
+
+bool SaveConfigFile(const char* path, const unsigned char record[kConfigRecordSize]) {
+    char temporary[1024];
+    if (strlen(path) + sizeof(kTemporarySuffix) > sizeof(temporary)) {
+        Complain("%s: the name is too long", path);
+        return false;
+    }
+    snprintf(temporary, sizeof(temporary), "%s%s", path, kTemporarySuffix);
+    int result = WriteConfigFile(temporary, record);
+    if (result != kConfigFileDone) {
+        const char* reason =
+            result == kConfigFileNotOpened ? strerror(errno) : "not all 512 bytes reached the disk";
+        Complain("%s: cannot be written: %s", temporary, reason);
+        remove(temporary);
+        return false;
+    }
+    char reason[256];
+    if (!ReplaceFileWith(temporary, path, reason, sizeof(reason))) {
+        Complain("%s: cannot be replaced: %s", path, reason);
+        remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+// The record the utility builds from its window after showing `shown` there. Sizes outside the
+// adapter's range would be replaced by the screen's, which a command line does not have, so they
+// are refused instead.
+bool BuildSettingsRecord(const unsigned char shown[kConfigRecordSize], const char* source,
+                         unsigned char record[kConfigRecordSize]) {
+    DecodedConfig decoded = DecodeConfigRecord(shown);
+    char error[96];
+    if (!CheckScreenSize(true, decoded.width, error, sizeof(error)) ||
+        !CheckScreenSize(false, decoded.height, error, sizeof(error))) {
+        Complain("%s: %s", source, error);
+        return false;
+    }
+    ConfigSettings settings = {
+        decoded.controlModeIndex < kControlModeCount ? decoded.controlModeIndex : -1, decoded.width,
+        decoded.height};
+    EncodeConfigRecord(settings, 0, 0, record);
+    return true;
+}
+
+void PrintSettings(const unsigned char record[kConfigRecordSize], bool json) {
+    char text[kSettingsTextSize];
+    FormatSettings(record, json, text);
+    fputs(text, stdout);
+}
+
+int ShowCommand(const CtlRequest& request) {
+    unsigned char record[kConfigRecordSize];
+    if (!LoadConfigFile(request.file, record))
+        return kExitBadInput;
+    PrintSettings(record, request.json);
+    return kExitDone;
+}
+
+int MakeCommand(const CtlRequest& request) {
+    ConfigSettings settings = {request.controlMode, request.width, request.height};
+    unsigned char record[kConfigRecordSize];
+    EncodeConfigRecord(settings, 0, 0, record);
+    return SaveConfigFile(request.file, record) ? kExitDone : kExitBadInput;
+}
+
+int ProbeCommand() {
+    if (ProbeDevice() != kDeviceDone)
+        return ReportDeviceFailure(kDeviceNotFound, 0);
+    puts("Tandemix adapter connected");
+    return kExitDone;
+}
+
+int ReadCommand(const CtlRequest& request) {
+    unsigned char record[kConfigRecordSize];
+    unsigned int failedRegister = 0;
+    StartProgress("reading", request.quiet);
+    int result = ReadDeviceConfig(record, ShowProgress, &failedRegister);
+    if (result != kDeviceDone)
+        return ReportDeviceFailure(result, failedRegister);
+    PrintSettings(record, request.json);
+    if (!request.file)
+        return kExitDone;
+    unsigned char saved[kConfigRecordSize];
+    if (!BuildSettingsRecord(record, "the adapter's settings", saved) ||
+        !SaveConfigFile(request.file, saved))
+        return kExitBadInput;
+    return kExitDone;
+}
+
+int WriteCommand(const CtlRequest& request) {
+    unsigned char file[kConfigRecordSize];
+    unsigned char record[kConfigRecordSize];
+    if (!LoadConfigFile(request.file, file) || !BuildSettingsRecord(file, request.file, record))
+        return kExitBadInput;
+    unsigned int failedRegister = 0;
+    StartProgress("writing", request.quiet);
+    int result = WriteDeviceConfig(record, ShowProgress, &failedRegister);
+    if (result != kDeviceDone)
+        return ReportDeviceFailure(result, failedRegister);
+    if (!request.verify) {
+        puts("configuration written");
+        return kExitDone;
+    }
+    unsigned char readBack[kConfigRecordSize];
+    StartProgress("verifying", request.quiet);
+    result = ReadDeviceConfig(readBack, ShowProgress, &failedRegister);
+    if (result != kDeviceDone)
+        return ReportDeviceFailure(result, failedRegister);
+    int differing = 0, first = -1;
+    for (int n = 0; n < kDeviceImageSize; ++n) {
+        if (readBack[n] == record[n])
+            continue;
+        if (first < 0)
+            first = n;
+        ++differing;
+    }
+    if (differing) {
+        Complain("verify: register %d holds 0x%02X where 0x%02X was written (%d of %d registers "
+                 "differ)",
+                 first, readBack[first], record[first], differing, kDeviceImageSize);
+        return kExitVerifyFailed;
+    }
+    puts("configuration written and verified");
+    return kExitDone;
+}
+
+} // namespace
+
+int RunCtl(int argc, char** argv) {
+    CtlRequest request;
+    char error[256];
+    if (!ParseArguments(argc, argv, &request, error, sizeof(error))) {
+        Complain("%s (tandemixctl --help lists the commands)", error);
+        return kExitBadInput;
+    }
+    switch (request.command) {
+        case kCtlHelp:
+            fputs(kUsage, stdout);
+            return kExitDone;
+        case kCtlVersion:
+            fputs(kVersion, stdout);
+            return kExitDone;
+        case kCtlShow:
+            return ShowCommand(request);
+        case kCtlMake:
+            return MakeCommand(request);
+        case kCtlProbe:
+            return ProbeCommand();
+        case kCtlRead:
+            return ReadCommand(request);
+        case kCtlWrite:
+            return WriteCommand(request);
+    }
+    return kExitBadInput;
+}

@@ -1,0 +1,13 @@
+// What tandemixctl needs from the system beyond the C library.
+#pragma once
+
+// Whether stderr is a terminal, where a progress line is useful.
+bool StderrIsTerminal();
+
+// Moves the finished file `temporary` over `target`, replacing it in one step; on failure puts
+// the system's reason in `reason`.
+bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize);
+
+// Puts in `text` why no adapter could be opened when the system knows more than that none was
+// found; false when it does not.
+bool ExplainMissingAdapter(char* text, int size);

@@ -1,0 +1,26 @@
+// tandemixctl's system calls on Windows.
+#include <windows.h>
+
+#include "ctl_platform.h"
+
+bool StderrIsTerminal() {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize) {
+    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       GetLastError(), 0, reason, static_cast<DWORD>(reasonSize), nullptr);
+    while (length > 0 &&
+           (reason[length - 1] == '\n' || reason[length - 1] == '\r' || reason[length - 1] == '.'))
+        --length;
+    reason[length] = '\0';
+    return false;
+}
+
+bool ExplainMissingAdapter(char*, int) {
+    return false;
+}

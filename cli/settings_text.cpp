@@ -1,0 +1,29 @@
+// The sizes are printed as the utility shows them, and a mode byte that selects no entry shows
+// as none with the byte itself.
+#include "settings_text.h"
+
+#include <stdio.h>
+
+#include "arguments.h"
+
+void FormatSettings(const unsigned char record[kConfigRecordSize], bool json,
+                    char text[kSettingsTextSize]) {
+    DecodedConfig decoded = DecodeConfigRecord(record);
+    bool known = decoded.controlModeIndex < kControlModeCount;
+    if (json) {
+        char mode[16] = "null";
+        if (known)
+            snprintf(mode, sizeof(mode), "\"%s\"", kControlModeKeywords[decoded.controlModeIndex]);
+        snprintf(text, kSettingsTextSize,
+                 "{\"control_mode\": %s, \"screen_width\": %u, \"screen_height\": %u}\n", mode,
+                 decoded.width, decoded.height);
+        return;
+    }
+    char mode[24];
+    if (known)
+        snprintf(mode, sizeof(mode), "%s", kControlModeNames[decoded.controlModeIndex]);
+    else
+        snprintf(mode, sizeof(mode), "none (0x%02X)", decoded.controlModeIndex);
+    snprintf(text, kSettingsTextSize, "control mode: %s\nscreen size: %u x %u\n", mode,
+             decoded.width, decoded.height);
+}

@@ -1,0 +1,18 @@
+// The simulator outside a test program: the adapter's state lives in a text file, so a later run
+// reads what an earlier one wrote, and faults come from the simulator's own variables:
+//   TANDEMIX_SIM_STATE        state file (default: the one the caller names)
+//   TANDEMIX_SIM_LOG          file to which every library call is appended, one line each
+//   TANDEMIX_SIM_ABSENT=1     no adapter attached
+//   TANDEMIX_SIM_OPEN_FAILS=1 attached, but the open fails
+//   TANDEMIX_SIM_FAIL_AT=k    exchange k of this run fails
+//   TANDEMIX_SIM_SILENT_AT=k  exchange k of this run is never answered (times out)
+//   TANDEMIX_SIM_UNPLUG_AFTER=k  unplugged after exchange k: every later call fails
+//   TANDEMIX_SIM_LATENCY_MS=n each exchange takes n ms
+//   TANDEMIX_SIM_STUCK=mask   image registers (bit n: register n) that ignore writes
+#pragma once
+
+#include "sim_library.h"
+
+// Resets the process's adapter, takes its faults from the environment and keeps its state in
+// the file TANDEMIX_SIM_STATE names, else in `defaultStatePath`.
+void ConfigureSimFromEnvironment(const char* defaultStatePath);

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# tandemixctl as a script uses it, against the simulated adapter: every command and exit status,
+# the commit frame and the verify in the simulator's log, failures at a register, a silent
+# adapter, bad files and bad arguments.
+# Usage: ctl_test.sh tandemixctl_sim                  (Linux: over the simulator's hidapi)
+#        ctl_test.sh tandemixctl.exe sim/Tandemix.dll (Windows, under Wine, beside the simulator)
+set -u
+program=$(realpath "$1")
+simulator=$([ $# = 2 ] && realpath "$2")
+session_script=$(realpath "$(dirname "$0")/../../scripts/wine-session.sh")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+linux=""
+if [ $# = 2 ]; then
+    source "$session_script"
+    cp "$program" "$simulator" .
+    ctl=(wine ./tandemixctl.exe)
+else
+    ctl=("$program")
+    linux=1
+fi
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run STATUS ERROR ARGS...: runs tandemixctl (the environment first, as `env`), checks its exit
+# status and its stderr: empty for "", else one line "tandemixctl: ERROR" (a glob). Keeps
+# stdout in $out.
+run() {
+    local status=$1 error=$2 got
+    shift 2
+    env "$@" >out.txt 2>err.txt
+    got=$?
+    out=$(tr -d '\r' <out.txt)
+    local err
+    err=$(tr -d '\r' <err.txt)
+    [ "$got" = "$status" ] || fail "${*}: status $got, not $status ($err)"
+    if [ -z "$error" ]; then
+        [ -z "$err" ] || fail "${*}: unexpected stderr: $err"
+    elif [[ "$err" != "tandemixctl: "$error ]] || [ "$(wc -l <<<"$err")" != 1 ]; then
+        fail "${*}: stderr is not one line 'tandemixctl: $error': $err"
+    fi
+}
+ctl() { run "$1" "$2" "${ctl[@]}" "${@:3}"; }
+with() { run "$1" "$2" "$3" "${ctl[@]}" "${@:4}"; } # one variable for the simulator
+expect_out() { [ "$out" = "$1" ] || fail "output '$out', not '$1'"; }
+hex() { od -An -tx1 -v -j "$2" -N "$3" "$1" | tr -d ' \n'; }
+patch() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+exchanges() { grep -c '^exchange' sim.log 2>/dev/null; }
+
+# Bad arguments: status 2, a reason, and no file made.
+ctl 2 'no command given*'
+ctl 2 "unknown command 'frob'*" frob
+ctl 2 "unknown control mode 'foo'*" make -m foo -x 1920 -y 1080 f.TNX
+ctl 2 'screen width 640 is outside 641..15361*' make -m 2 -x 640 -y 1080 f.TNX
+ctl 2 'screen height 8642 is outside 481..8641*' make -m 2 -x 1920 -y 8642 f.TNX
+ctl 2 "-x needs a number of pixels, not '19x0'*" make -m 2 -x 19x0 -y 1080 f.TNX
+ctl 2 'make needs -m MODE, -x WIDTH and -y HEIGHT*' make -m 2 -x 1920 f.TNX
+ctl 2 "option '-o' does not belong here*" show -o x.TNX f.TNX
+ctl 2 'option -o needs a value*' read -o
+ctl 2 "unexpected argument 'now'*" probe now
+[ ! -e f.TNX ] || fail "a refused make wrote f.TNX"
+ctl 0 '' --help
+[[ "$out" == "usage: tandemixctl"* ]] || fail "--help: $out"
+ctl 0 '' --version
+expect_out "tandemixctl 1.00"
+
+# make and show, each mode by name in any case and by index.
+names=("ASCII" "Ext ASCII" "Key Number")
+modes=(ascii EXT-ASCII 2)
+for i in 0 1 2; do
+    ctl 0 '' make -m "${modes[$i]}" -x 1920 -y 1080 a.TNX
+    [ "$(hex a.TNX 16 1)" = "0$i" ] || fail "make -m ${modes[$i]}: mode byte $(hex a.TNX 16 1)"
+    ctl 0 '' show a.TNX
+    expect_out "control mode: ${names[$i]}"$'\n'"screen size: 1920 x 1080"
+done
+ctl 0 '' show --json a.TNX
+expect_out '{"control_mode": "key-number", "screen_width": 1920, "screen_height": 1080}'
+[ "$(wc -c <a.TNX)" = 512 ] && [ "$(hex a.TNX 24 4)$(hex a.TNX 505 1)" = 077f04374c ] ||
+    fail "a.TNX is not the utility's file"
+cp a.TNX none.TNX
+patch none.TNX 16 '\x05'
+ctl 0 '' show none.TNX
+expect_out $'control mode: none (0x05)\nscreen size: 1920 x 1080'
+ctl 0 '' show --json none.TNX
+expect_out '{"control_mode": null, "screen_width": 1920, "screen_height": 1080}'
+
+# Bad files: named with the reason; nothing reaches the adapter.
+head -c 100 a.TNX >short.TNX
+cp a.TNX wide.TNX
+patch wide.TNX 24 '\x00\x45'
+mkdir folder
+for command in show write; do
+    ctl 2 'short.TNX: 100 bytes; a configuration file has at least 512' $command short.TNX
+    ctl 2 'nothere.TNX: cannot be opened: *' $command nothere.TNX
+    ctl 2 'folder: cannot be *' $command folder
+done
+ctl 2 'wide.TNX: screen width 70 is outside 641..15361' write wide.TNX
+[ ! -e sim.log ] || fail "a bad file reached the adapter"
+# An output file is replaced whole or not at all.
+cp a.TNX before.TNX
+ctl 0 '' make -m 0 -x 800 -y 600 before.TNX
+[ "$(hex before.TNX 16 1)$(hex before.TNX 24 4)" = 00031f0257 ] || fail "make did not replace"
+ctl 2 'folder: cannot be replaced: *' make -m 0 -x 800 -y 600 folder
+ctl 2 'no/x.TNX.tandemixctl-new: cannot be written: *' make -m 0 -x 800 -y 600 no/x.TNX
+[ -d folder ] && [ -z "$(ls folder)" ] && [ -z "$(ls | grep -- -new)" ] || fail "a failed make left files"
+
+# The adapter: probe, the commit frame, verify, read and read -o.
+ctl 0 '' probe
+expect_out "Tandemix adapter connected"
+with 1 'no Tandemix adapter found*' TANDEMIX_SIM_ABSENT=1 probe
+with 1 'no Tandemix adapter found*' TANDEMIX_SIM_ABSENT=1 write a.TNX
+with 0 '' TANDEMIX_SIM_LOG=sim.log write a.TNX
+expect_out "configuration written and verified"
+frame=$(grep '^exchange' sim.log | sed -n '1p;34p;35p;66p' | cut -c10-26 | tr '\n' ,)
+[ "$frame" = "02 81 01 FF 00 00,02 81 01 FF 48 00,02 82 00 00 00 00,02 82 00 1F 00 00," ] ||
+    fail "write frame and verify: $frame"
+[ "$(exchanges)" = 66 ] || fail "write with verify made $(exchanges) exchanges"
+committed=$(sed -n 's/^committed //p' TandemixSim.txt | tr -d ' \r' | tr A-F a-f)
+[ "$committed" = "$(hex a.TNX 0 32)" ] || fail "committed $committed"
+rm sim.log
+with 0 '' TANDEMIX_SIM_LOG=sim.log write --no-verify -q a.TNX
+expect_out "configuration written"
+[ "$(exchanges)" = 34 ] || fail "write --no-verify made $(exchanges) exchanges"
+ctl 0 '' read -o b.TNX
+expect_out $'control mode: Key Number\nscreen size: 1920 x 1080'
+cmp -s a.TNX b.TNX || fail "read -o did not save what was written"
+ctl 0 '' read --json
+expect_out '{"control_mode": "key-number", "screen_width": 1920, "screen_height": 1080}'
+
+# Failures name the register; a failed write never sends the commit marker, a failed read
+# leaves its output file as it was, and verify names the register that differs.
+rm sim.log
+with 3 'register 511: the exchange failed while writing*' TANDEMIX_SIM_FAIL_AT=1 write a.TNX
+with 3 'register 3: the exchange failed while writing*commit marker' TANDEMIX_SIM_FAIL_AT=5 \
+    write a.TNX
+with 3 'register 19: *while writing*' TANDEMIX_SIM_UNPLUG_AFTER=20 write a.TNX
+with 3 'register 5: the exchange failed while verifying*' TANDEMIX_SIM_SILENT_AT=40 write a.TNX
+with 3 'register 9: the exchange failed while reading*' TANDEMIX_SIM_FAIL_AT=10 read -o b.TNX
+with 3 'register 0: *' TANDEMIX_SIM_SILENT_AT=1 read -o new.TNX
+cmp -s a.TNX b.TNX && [ ! -e new.TNX ] || fail "a failed read touched its output file"
+ctl 0 '' make -m ascii -x 1920 -y 1080 c.TNX
+with 4 'verify: register 16 holds 0x02 where 0x00 was written (1 of 32 registers differ)' \
+    TANDEMIX_SIM_STUCK=0x10000 write c.TNX
+
+# On a terminal a line counts the registers; -q leaves it out.
+on_terminal() { script -qec "$*" /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g'; }
+on_terminal "${ctl[*]} write a.TNX" >tty.txt
+grep -q 'writing register 32 of 32' tty.txt && grep -q 'verifying register 32 of 32' tty.txt ||
+    fail "no progress line on a terminal: $(cat tty.txt)"
+on_terminal "${ctl[*]} write -q a.TNX" >tty.txt
+! grep -q register tty.txt || fail "-q showed progress"
+
+# On Linux an adapter that the user may not open is told apart from none.
+if [ -n "$linux" ]; then
+    with 1 '/dev/hidraw2 is a Tandemix adapter, but this user may not open it; install 70-tandemix.rules*' \
+        TANDEMIX_SIM_DENIED=1 probe
+    with 1 '/dev/hidraw2 is a Tandemix adapter*' TANDEMIX_SIM_DENIED=1 read
+fi
+[ "$failures" = 0 ] && echo "all tandemixctl checks passed"
+exit $((failures > 0))
