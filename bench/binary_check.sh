@@ -2,12 +2,14 @@
 # Prints the shipped binaries' sizes against their limits and what they import; fails when a
 # binary is over its limit, imports a DLL that Windows does not provide, imports a name that
 # its DLL does not export, or when our own code calls a heap allocator.
-# Usage: binary_check.sh objdump nm Tandemix.exe Tandemix.dll simulated-Tandemix.dll our-libs...
+# Usage: binary_check.sh objdump nm Tandemix.exe tandemixctl.exe Tandemix.dll simulated-Tandemix.dll
+#        our-libs...
 objdump=$1
 nm=$2
 exe=$3
-hid_dll=$4
-sim_dll=$5
+ctl=$4
+hid_dll=$5
+sim_dll=$6
 status=0
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|msvcrt|hid|setupapi)\.dll$'
 
@@ -46,23 +48,27 @@ check() {
 }
 
 check "$exe" 65536 tandemix.dll
+check "$ctl" 65536 tandemix.dll
 check "$hid_dll" 32768 ""
-# Tandemix.exe starts beside our library and beside the simulator only if both export every
-# name that it imports from Tandemix.dll.
-wanted=$(imported_names "$exe" | awk 'tolower($1) == "tandemix.dll" {print $2}')
-[ -n "$wanted" ] || { echo "Tandemix.exe imports nothing from Tandemix.dll"; status=1; }
-echo "Tandemix.exe imports from Tandemix.dll: $(echo $wanted)"
-for library in "$hid_dll" "$sim_dll"; do
-    missing=$(grep -vxF -f <(exported_names "$library") <<<"$wanted" | tr '\n' ' ')
-    if [ -n "$missing" ]; then
-        echo "  NOT exported by $library: $missing"; status=1
-    else
-        echo "  all exported by $library"
-    fi
+# The programs start beside our library and beside the simulator only if both export every
+# name that they import from Tandemix.dll.
+for program in "$exe" "$ctl"; do
+    wanted=$(imported_names "$program" | awk 'tolower($1) == "tandemix.dll" {print $2}')
+    name=$(basename "$program")
+    [ -n "$wanted" ] || { echo "$name imports nothing from Tandemix.dll"; status=1; }
+    echo "$name imports from Tandemix.dll: $(echo $wanted)"
+    for library in "$hid_dll" "$sim_dll"; do
+        missing=$(grep -vxF -f <(exported_names "$library") <<<"$wanted" | tr '\n' ' ')
+        if [ -n "$missing" ]; then
+            echo "  NOT exported by $library: $missing"; status=1
+        else
+            echo "  all exported by $library"
+        fi
+    done
 done
 
 # The C runtime's start-up allocates; our own code must not.
-shift 5
+shift 6
 heap=$("$nm" -u "$@" 2>/dev/null | grep -oE '\b_*(malloc|calloc|realloc|strdup|HeapAlloc|GlobalAlloc|LocalAlloc|_Znw[jmy]|_Zna[jmy])(@[0-9]+)?\b' | sort -u | tr '\n' ' ')
 echo "heap allocation called by our own code: ${heap:-none}"
 [ -z "$heap" ] || status=1
