@@ -134,13 +134,14 @@ bool ParseArguments(int argc, char** argv, CtlRequest* request, char* error, int
         return true;
     }
     if (argc < 2)
-        return Fail(error, errorSize, "%s", "no command given");
+        return Fail(error, errorSize, "%s", "no command given; tandemixctl --help lists them");
     const CommandName* command = nullptr;
     for (const CommandName& known : kCommands)
         if (strcmp(argv[1], known.name) == 0)
             command = &known;
     if (!command)
-        return Fail(error, errorSize, "unknown command '%s'", argv[1]);
+        return Fail(error, errorSize, "unknown command '%s'; tandemixctl --help lists the commands",
+                    argv[1]);
     request->command = command->command;
     const char* positional = nullptr;
     for (int i = 2; i < argc; ++i) {

@@ -104,6 +104,11 @@ bool SaveConfigFile(const char* path, const unsigned char record[kConfigRecordSi
         Complain("%s: the name is too long", path);
         return false;
     }
+    char reason[256];
+    if (!MayReplaceFile(path, reason, sizeof(reason))) {
+        Complain("%s: cannot be replaced: %s", path, reason);
+        return false;
+    }
     snprintf(temporary, sizeof(temporary), "%s%s", path, kTemporarySuffix);
     int result = WriteConfigFile(temporary, record);
     if (result != kConfigFileDone) {
@@ -113,7 +118,6 @@ bool SaveConfigFile(const char* path, const unsigned char record[kConfigRecordSi
         remove(temporary);
         return false;
     }
-    char reason[256];
     if (!ReplaceFileWith(temporary, path, reason, sizeof(reason))) {
         Complain("%s: cannot be replaced: %s", path, reason);
         remove(temporary);
@@ -229,7 +233,7 @@ int RunCtl(int argc, char** argv) {
     CtlRequest request;
     char error[256];
     if (!ParseArguments(argc, argv, &request, error, sizeof(error))) {
-        Complain("%s (tandemixctl --help lists the commands)", error);
+        Complain("%s", error);
         return kExitBadInput;
     }
     switch (request.command) {

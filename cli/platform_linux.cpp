@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "hidapi_backend.h"
@@ -10,6 +11,22 @@
 
 bool StderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
+    struct stat status;
+    bool exists = stat(path, &status) == 0;
+    if (!exists && errno == ENOENT)
+        return true;
+    const char* refusal = nullptr;
+    if (!exists || access(path, W_OK) != 0)
+        refusal = strerror(errno);
+    else if (S_ISDIR(status.st_mode))
+        refusal = "it is a folder";
+    else
+        return true;
+    snprintf(reason, static_cast<size_t>(reasonSize), "%s", refusal);
+    return false;
 }
 
 bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize) {

@@ -8,6 +8,21 @@ bool StderrIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
+    DWORD attributes = GetFileAttributesA(path);
+    const char* refusal = nullptr;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        refusal = "it is a folder";
+    else if (attributes & FILE_ATTRIBUTE_READONLY)
+        refusal = "it is read-only";
+    else
+        return true;
+    lstrcpynA(reason, refusal, reasonSize);
+    return false;
+}
+
 bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize) {
     if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;

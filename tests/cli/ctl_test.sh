@@ -102,6 +102,12 @@ cp a.TNX before.TNX
 ctl 0 '' make -m 0 -x 800 -y 600 before.TNX
 [ "$(hex before.TNX 16 1)$(hex before.TNX 24 4)" = 00031f0257 ] || fail "make did not replace"
 ctl 2 'folder: cannot be replaced: *' make -m 0 -x 800 -y 600 folder
+cp a.TNX readonly.TNX
+chmod 444 readonly.TNX
+if [ -z "$linux" ] || [ "$(id -u)" != 0 ]; then # root may write a read-only file on Linux
+    ctl 2 'readonly.TNX: cannot be replaced: *' make -m 0 -x 800 -y 600 readonly.TNX
+    cmp -s a.TNX readonly.TNX || fail "a read-only file was replaced"
+fi
 ctl 2 'no/x.TNX.tandemixctl-new: cannot be written: *' make -m 0 -x 800 -y 600 no/x.TNX
 [ -d folder ] && [ -z "$(ls folder)" ] && [ -z "$(ls | grep -- -new)" ] || fail "a failed make left files"
 
@@ -139,8 +145,14 @@ with 3 'register 5: the exchange failed while verifying*' TANDEMIX_SIM_SILENT_AT
 with 3 'register 9: the exchange failed while reading*' TANDEMIX_SIM_FAIL_AT=10 read -o b.TNX
 with 3 'register 0: *' TANDEMIX_SIM_SILENT_AT=1 read -o new.TNX
 cmp -s a.TNX b.TNX && [ ! -e new.TNX ] || fail "a failed read touched its output file"
-ctl 0 '' make -m ascii -x 1920 -y 1080 c.TNX
-with 4 'verify: register 16 holds 0x02 where 0x00 was written (1 of 32 registers differ)' \
+# Sizes that the utility would replace by the screen's are shown but not saved.
+sed -i "s/^registers.*/registers$(printf ' 00%.0s' {1..24}) 00 45 04 37$(printf ' 00%.0s' {1..4})/" \
+    TandemixSim.txt
+ctl 2 "the adapter's settings: screen width 70 is outside 641..15361" read -o w.TNX
+expect_out $'control mode: ASCII\nscreen size: 70 x 1080'
+[ ! -e w.TNX ] || fail "read -o saved sizes the utility would not keep"
+ctl 0 '' make -m key-number -x 1920 -y 1080 c.TNX
+with 4 'verify: register 16 holds 0x00 where 0x02 was written (1 of 32 registers differ)' \
     TANDEMIX_SIM_STUCK=0x10000 write c.TNX
 
 # On a terminal a line counts the registers; -q leaves it out.
