@@ -23,7 +23,18 @@ const CommandName kCommands[] = {
     {"read", kCtlRead, false}, {"write", kCtlWrite, true},
 };
 
+enum OptionId : int {
+    kOptionMode,
+    kOptionWidth,
+    kOptionHeight,
+    kOptionOutput,
+    kOptionJson,
+    kOptionQuiet,
+    kOptionNoVerify
+};
+
 struct Option {
+    OptionId id;
     const char* name;
     unsigned int commands; // bit per CtlCommand that accepts it
     bool takesValue;
@@ -34,13 +45,13 @@ constexpr unsigned int Bit(CtlCommand command) {
 }
 
 const Option kOptions[] = {
-    {"-m", Bit(kCtlMake), true},
-    {"-x", Bit(kCtlMake), true},
-    {"-y", Bit(kCtlMake), true},
-    {"-o", Bit(kCtlRead), true},
-    {"--json", Bit(kCtlShow) | Bit(kCtlRead), false},
-    {"-q", Bit(kCtlRead) | Bit(kCtlWrite), false},
-    {"--no-verify", Bit(kCtlWrite), false},
+    {kOptionMode, "-m", Bit(kCtlMake), true},
+    {kOptionWidth, "-x", Bit(kCtlMake), true},
+    {kOptionHeight, "-y", Bit(kCtlMake), true},
+    {kOptionOutput, "-o", Bit(kCtlRead), true},
+    {kOptionJson, "--json", Bit(kCtlShow) | Bit(kCtlRead), false},
+    {kOptionQuiet, "-q", Bit(kCtlRead) | Bit(kCtlWrite), false},
+    {kOptionNoVerify, "--no-verify", Bit(kCtlWrite), false},
 };
 
 bool Fail(char* error, int errorSize, const char* format, const char* detail) {
@@ -80,33 +91,34 @@ bool ParseSize(bool isWidth, const char* text, unsigned int* size, char* error, 
     return CheckScreenSize(isWidth, *size, error, errorSize);
 }
 
-bool ApplyOption(const char* name, const char* value, CtlRequest* request, char* error,
+bool ApplyOption(OptionId option, const char* value, CtlRequest* request, char* error,
                  int errorSize) {
-    switch (name[1]) {
-        case 'm':
+    switch (option) {
+        case kOptionMode:
             if (!ParseControlMode(value, &request->controlMode))
                 return Fail(error, errorSize,
                             "unknown control mode '%s'; use ascii, ext-ascii, key-number, or 0, "
                             "1, 2",
                             value);
             return true;
-        case 'x':
+        case kOptionWidth:
             return ParseSize(true, value, &request->width, error, errorSize);
-        case 'y':
+        case kOptionHeight:
             return ParseSize(false, value, &request->height, error, errorSize);
-        case 'o':
+        case kOptionOutput:
             request->file = value;
             return true;
-        case 'q':
+        case kOptionJson:
+            request->json = true;
+            return true;
+        case kOptionQuiet:
             request->quiet = true;
             return true;
-        default: // --json, --no-verify
-            if (name[2] == 'j')
-                request->json = true;
-            else
-                request->verify = false;
+        case kOptionNoVerify:
+            request->verify = false;
             return true;
     }
+    return false;
 }
 
 } // namespace
@@ -164,7 +176,7 @@ bool ParseArguments(int argc, char** argv, CtlRequest* request, char* error, int
                 return Fail(error, errorSize, "option %s needs a value", argument);
             value = argv[++i];
         }
-        if (!ApplyOption(option->name, value, request, error, errorSize))
+        if (!ApplyOption(option->id, value, request, error, errorSize))
             return false;
     }
     if (command->takesFile) {

@@ -90,12 +90,14 @@ head -c 100 a.TNX >short.TNX
 cp a.TNX wide.TNX
 patch wide.TNX 24 '\x00\x45'
 mkdir folder
+export TANDEMIX_SIM_LOG=sim.log
 for command in show write; do
     ctl 2 'short.TNX: 100 bytes; a configuration file has at least 512' $command short.TNX
     ctl 2 'nothere.TNX: cannot be opened: *' $command nothere.TNX
     ctl 2 'folder: cannot be *' $command folder
 done
 ctl 2 'wide.TNX: screen width 70 is outside 641..15361' write wide.TNX
+unset TANDEMIX_SIM_LOG
 [ ! -e sim.log ] || fail "a bad file reached the adapter"
 # An output file is replaced whole or not at all.
 cp a.TNX before.TNX
