@@ -20,7 +20,7 @@ struct CommandName {
 
 const CommandName kCommands[] = {
     {"show", kCtlShow, true},  {"make", kCtlMake, true},   {"probe", kCtlProbe, false},
-    {"read", kCtlRead, false}, {"write", kCtlWrite, true},
+    {"read", kCtlRead, false}, {"write", kCtlWrite, true}, {"watch", kCtlWatch, true},
 };
 
 enum OptionId : int {
@@ -30,7 +30,8 @@ enum OptionId : int {
     kOptionOutput,
     kOptionJson,
     kOptionQuiet,
-    kOptionNoVerify
+    kOptionNoVerify,
+    kOptionCount
 };
 
 struct Option {
@@ -52,6 +53,7 @@ const Option kOptions[] = {
     {kOptionJson, "--json", Bit(kCtlShow) | Bit(kCtlRead), false},
     {kOptionQuiet, "-q", Bit(kCtlRead) | Bit(kCtlWrite), false},
     {kOptionNoVerify, "--no-verify", Bit(kCtlWrite), false},
+    {kOptionCount, "--count", Bit(kCtlWatch), true},
 };
 
 bool Fail(char* error, int errorSize, const char* format, const char* detail) {
@@ -117,6 +119,14 @@ bool ApplyOption(OptionId option, const char* value, CtlRequest* request, char* 
         case kOptionNoVerify:
             request->verify = false;
             return true;
+        case kOptionCount: {
+            unsigned int count = 0;
+            if (!ParseNumber(value, &count) || count == 0)
+                return Fail(error, errorSize, "--count needs a number of adapters, not '%s'",
+                            value);
+            request->count = static_cast<int>(count);
+            return true;
+        }
     }
     return false;
 }

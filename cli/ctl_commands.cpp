@@ -25,28 +25,48 @@ const char kUsage[] =
     "file)\n"
     "  write FILE [--no-verify] [-q]         write a file's settings into the adapter, then read\n"
     "                                        them back and compare\n"
+    "  watch FILE [--count N]                write and verify one adapter after another as each\n"
+    "                                        is plugged in (Ctrl+C ends it between adapters)\n"
     "  --help | --version\n"
     "MODE is ascii, ext-ascii or key-number (any case), or 0, 1, 2; WIDTH is 641..15361 and\n"
     "HEIGHT 481..8641. -q leaves out the progress line shown on a terminal.\n"
-    "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed,\n"
-    "4 verify found a difference.\n";
+    "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed\n"
+    "(watch: a unit failed), 4 verify found a difference.\n";
 const char kVersion[] = "tandemixctl 1.00\n";
 const char kTemporarySuffix[] = ".tandemixctl-new";
+const int kWatchPollMs = 250;
 
 bool progressShown;
 bool progressLineOpen;
 const char* progressVerb = "";
 
-void Complain(const char* format, ...) {
-    char line[1024];
+// The reason of the last failure: one line, without the program's name.
+char failure[1024];
+
+void NoteFailureV(const char* format, va_list arguments) {
+    vsnprintf(failure, sizeof(failure), format, arguments);
+}
+
+void NoteFailure(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    vsnprintf(line, sizeof(line), format, arguments);
+    NoteFailureV(format, arguments);
     va_end(arguments);
+}
+
+void ReportFailure() {
     if (progressLineOpen)
         fputc('\n', stderr);
     progressLineOpen = false;
-    fprintf(stderr, "tandemixctl: %s\n", line);
+    fprintf(stderr, "tandemixctl: %s\n", failure);
+}
+
+void Complain(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    NoteFailureV(format, arguments);
+    va_end(arguments);
+    ReportFailure();
 }
 
 void ShowProgress(int dataPercent) {
@@ -66,21 +86,26 @@ void StartProgress(const char* verb, bool quiet) {
     progressVerb = verb;
 }
 
-// Names the register and what the transfer under way was doing.
-int ReportDeviceFailure(int result, unsigned int failedRegister) {
+// Notes the failure of a device operation, naming the register and what the transfer under way
+// was doing, and returns the exit status for it.
+int NoteDeviceFailure(int result, unsigned int failedRegister) {
     if (result == kDeviceNotFound) {
-        char reason[512];
-        if (!ExplainMissingAdapter(reason, sizeof(reason)))
-            snprintf(reason, sizeof(reason),
-                     "no Tandemix adapter found (is its KB/MOUSE port plugged into a USB port?)");
-        Complain("%s", reason);
+        if (!ExplainMissingAdapter(failure, sizeof(failure)))
+            NoteFailure(
+                "no Tandemix adapter found (is its KB/MOUSE port plugged into a USB port?)");
         return kExitNoAdapter;
     }
     bool writing = strcmp(progressVerb, "writing") == 0;
-    Complain("register %u: the exchange failed while %s; the transfer stopped and the adapter "
-             "was closed%s",
-             failedRegister, progressVerb, writing ? " without the closing commit marker" : "");
+    NoteFailure("register %u: the exchange failed while %s; the transfer stopped and the adapter "
+                "was closed%s",
+                failedRegister, progressVerb, writing ? " without the closing commit marker" : "");
     return kExitExchangeFailed;
+}
+
+int ComplainAboutDevice(int result, unsigned int failedRegister) {
+    int status = NoteDeviceFailure(result, failedRegister);
+    ReportFailure();
+    return status;
 }
 
 bool LoadConfigFile(const char* path, unsigned char record[kConfigRecordSize]) {
@@ -168,7 +193,7 @@ int MakeCommand(const CtlRequest& request) {
 
 int ProbeCommand() {
     if (ProbeDevice() != kDeviceDone)
-        return ReportDeviceFailure(kDeviceNotFound, 0);
+        return ComplainAboutDevice(kDeviceNotFound, 0);
     puts("Tandemix adapter connected");
     return kExitDone;
 }
@@ -179,7 +204,7 @@ int ReadCommand(const CtlRequest& request) {
     StartProgress("reading", request.quiet);
     int result = ReadDeviceConfig(record, ShowProgress, &failedRegister);
     if (result != kDeviceDone)
-        return ReportDeviceFailure(result, failedRegister);
+        return ComplainAboutDevice(result, failedRegister);
     PrintSettings(record, request.json);
     if (!request.file)
         return kExitDone;
@@ -190,25 +215,27 @@ int ReadCommand(const CtlRequest& request) {
     return kExitDone;
 }
 
-int WriteCommand(const CtlRequest& request) {
+// The record `write` and `watch` send: FILE's settings as the utility would send them.
+bool LoadSettingsRecord(const char* path, unsigned char record[kConfigRecordSize]) {
     unsigned char file[kConfigRecordSize];
-    unsigned char record[kConfigRecordSize];
-    if (!LoadConfigFile(request.file, file) || !BuildSettingsRecord(file, request.file, record))
-        return kExitBadInput;
+    return LoadConfigFile(path, file) && BuildSettingsRecord(file, path, record);
+}
+
+// Writes the record and, with `verify`, reads the registers back and compares them; on failure
+// notes the reason and returns the exit status for it.
+int WriteRecord(const unsigned char record[kConfigRecordSize], bool verify, bool quiet) {
     unsigned int failedRegister = 0;
-    StartProgress("writing", request.quiet);
+    StartProgress("writing", quiet);
     int result = WriteDeviceConfig(record, ShowProgress, &failedRegister);
     if (result != kDeviceDone)
-        return ReportDeviceFailure(result, failedRegister);
-    if (!request.verify) {
-        puts("configuration written");
+        return NoteDeviceFailure(result, failedRegister);
+    if (!verify)
         return kExitDone;
-    }
     unsigned char readBack[kConfigRecordSize];
-    StartProgress("verifying", request.quiet);
+    StartProgress("verifying", quiet);
     result = ReadDeviceConfig(readBack, ShowProgress, &failedRegister);
     if (result != kDeviceDone)
-        return ReportDeviceFailure(result, failedRegister);
+        return NoteDeviceFailure(result, failedRegister);
     int differing = 0, first = -1;
     for (int n = 0; n < kDeviceImageSize; ++n) {
         if (readBack[n] == record[n])
@@ -217,14 +244,61 @@ int WriteCommand(const CtlRequest& request) {
             first = n;
         ++differing;
     }
-    if (differing) {
-        Complain("verify: register %d holds 0x%02X where 0x%02X was written (%d of %d registers "
-                 "differ)",
-                 first, readBack[first], record[first], differing, kDeviceImageSize);
-        return kExitVerifyFailed;
+    if (!differing)
+        return kExitDone;
+    NoteFailure("verify: register %d holds 0x%02X where 0x%02X was written (%d of %d registers "
+                "differ)",
+                first, readBack[first], record[first], differing, kDeviceImageSize);
+    return kExitVerifyFailed;
+}
+
+int WriteCommand(const CtlRequest& request) {
+    unsigned char record[kConfigRecordSize];
+    if (!LoadSettingsRecord(request.file, record))
+        return kExitBadInput;
+    int status = WriteRecord(record, request.verify, request.quiet);
+    if (status != kExitDone)
+        ReportFailure();
+    else
+        puts(request.verify ? "configuration written and verified" : "configuration written");
+    return status;
+}
+
+// Polls until an adapter is there (or, with `present` false, gone); false when interrupted.
+bool AwaitAdapter(bool present) {
+    while ((ProbeDevice() == kDeviceDone) != present)
+        if (!PauseUnlessInterrupted(kWatchPollMs))
+            return false;
+    return true;
+}
+
+// One adapter after another: each is written and verified once, then must be unplugged before
+// the next is taken. An interrupt ends the watch between units, never inside a write.
+int WatchCommand(const CtlRequest& request) {
+    unsigned char record[kConfigRecordSize];
+    if (!LoadSettingsRecord(request.file, record))
+        return kExitBadInput;
+    CatchInterrupt();
+    int units = 0, verified = 0;
+    while (request.count == 0 || units < request.count) {
+        if (StderrIsTerminal())
+            fputs("waiting for an adapter...\n", stderr);
+        if (!PauseUnlessInterrupted(0) || !AwaitAdapter(true))
+            break;
+        ++units;
+        if (WriteRecord(record, true, false) == kExitDone) {
+            ++verified;
+            printf("unit %d: written and verified\n", units);
+        } else {
+            printf("unit %d: failed: %s\n", units, failure);
+        }
+        fflush(stdout); // for a log or a pipe that follows the units as they go
+        if (units == request.count || !AwaitAdapter(false))
+            break;
     }
-    puts("configuration written and verified");
-    return kExitDone;
+    printf("%d unit%s: %d verified, %d failed\n", units, units == 1 ? "" : "s", verified,
+           units - verified);
+    return verified == units ? kExitDone : kExitExchangeFailed;
 }
 
 } // namespace
@@ -253,6 +327,8 @@ int RunCtl(int argc, char** argv) {
             return ReadCommand(request);
         case kCtlWrite:
             return WriteCommand(request);
+        case kCtlWatch:
+            return WatchCommand(request);
     }
     return kExitBadInput;
 }

@@ -15,3 +15,9 @@ bool ReplaceFileWith(const char* temporary, const char* target, char* reason, in
 // Puts in `text` why no adapter could be opened when the system knows more than that none was
 // found; false when it does not.
 bool ExplainMissingAdapter(char* text, int size);
+
+// From now on Ctrl+C (or SIGINT) no longer ends the program; it is only noted.
+void CatchInterrupt();
+
+// Waits `ms` milliseconds (none for 0); false at once, or as soon as, Ctrl+C has been pressed.
+bool PauseUnlessInterrupted(int ms);

@@ -3,6 +3,20 @@
 
 #include "ctl_platform.h"
 
+namespace {
+
+volatile LONG interrupted;
+
+// Runs on a thread of its own, so a write under way goes on to its end.
+BOOL WINAPI NoteInterrupt(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    InterlockedExchange(&interrupted, 1);
+    return TRUE;
+}
+
+} // namespace
+
 bool StderrIsTerminal() {
     DWORD mode;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
@@ -38,4 +52,14 @@ bool ReplaceFileWith(const char* temporary, const char* target, char* reason, in
 
 bool ExplainMissingAdapter(char*, int) {
     return false;
+}
+
+void CatchInterrupt() {
+    SetConsoleCtrlHandler(NoteInterrupt, TRUE);
+}
+
+bool PauseUnlessInterrupted(int ms) {
+    for (int waited = 0; !interrupted && waited < ms; waited += 10)
+        Sleep(10);
+    return !interrupted;
 }

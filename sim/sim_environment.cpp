@@ -9,6 +9,7 @@ namespace {
 
 char statePath[1024];
 char logPath[1024];
+char plugPath[1024];
 int callsLogged;
 
 int EnvironmentNumber(const char* name) {
@@ -95,6 +96,12 @@ void AppendCallLog(SimAdapter* adapter) {
 void BeforeOpen(SimAdapter* adapter) {
     if (!adapter->open)
         LoadState(adapter);
+    if (plugPath[0]) {
+        FILE* plug = fopen(plugPath, "r");
+        adapter->faults.absent = !plug;
+        if (plug)
+            fclose(plug);
+    }
 }
 
 void AfterClose(SimAdapter* adapter) {
@@ -118,6 +125,7 @@ void ConfigureSimFromEnvironment(const char* defaultStatePath) {
     const char* state = getenv("TANDEMIX_SIM_STATE");
     CopyPath(statePath, sizeof(statePath), state && *state ? state : defaultStatePath);
     CopyPath(logPath, sizeof(logPath), getenv("TANDEMIX_SIM_LOG"));
+    CopyPath(plugPath, sizeof(plugPath), getenv("TANDEMIX_SIM_PLUG"));
     SimBeforeOpen = BeforeOpen;
     SimAfterClose = AfterClose;
 }

@@ -9,6 +9,7 @@
 //   TANDEMIX_SIM_UNPLUG_AFTER=k  unplugged after exchange k: every later call fails
 //   TANDEMIX_SIM_LATENCY_MS=n each exchange takes n ms
 //   TANDEMIX_SIM_STUCK=mask   image registers (bit n: register n) that ignore writes
+//   TANDEMIX_SIM_PLUG=file    the adapter is plugged in while this file exists
 #pragma once
 
 #include "sim_library.h"

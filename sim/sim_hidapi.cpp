@@ -48,6 +48,8 @@ int hid_init() {
 }
 
 hid_device_info* hid_enumerate(unsigned short vendorId, unsigned short) {
+    if (SimBeforeOpen) // the adapter may have been plugged in or pulled out since
+        SimBeforeOpen(SimulatedAdapter());
     hid_device_info* first = nullptr;
     hid_device_info** next = &first;
     for (int i = 0; i < kInterfaceCount; ++i) {

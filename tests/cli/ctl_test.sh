@@ -171,5 +171,47 @@ if [ -n "$linux" ]; then
         TANDEMIX_SIM_DENIED=1 probe
     with 1 '/dev/hidraw2 is a Tandemix adapter*' TANDEMIX_SIM_DENIED=1 read
 fi
+# watch: three adapters plugged in one after another, the second failing at register 2. Each is
+# written and verified once, and the next is taken only once the last was pulled out.
+await_line() {
+    for _ in $(seq 150); do grep -q "$1" watch.txt && return 0; sleep 0.1; done
+    fail "watch never printed '$1': $(cat watch.txt)"
+}
+rm -f sim.log plug
+env TANDEMIX_SIM_PLUG=plug TANDEMIX_SIM_LOG=sim.log TANDEMIX_SIM_FAIL_AT=70 "${ctl[@]}" \
+    watch a.TNX --count 3 >watch.txt 2>&1 &
+watcher=$!
+for unit in 1 2 3; do
+    sleep 1 # the watch polls four times with no adapter
+    touch plug
+    await_line "^unit $unit:"
+    rm plug
+done
+wait $watcher
+status=$?
+expected="unit 1: written and verified
+unit 2: failed: register 2: the exchange failed while writing; the transfer stopped and the adapter was closed without the closing commit marker
+unit 3: written and verified
+3 units: 2 verified, 1 failed"
+[ "$status" = 3 ] && [ "$(tr -d '\r' <watch.txt)" = "$expected" ] ||
+    fail "watch: status $status, output $(cat watch.txt)"
+[ "$(exchanges)" = 136 ] && [ "$(grep -c 'exchange 02 81 01 FF 00 00' sim.log)" = 3 ] ||
+    fail "watch made $(exchanges) exchanges"
+ctl 2 'short.TNX: 100 bytes*' watch short.TNX
+ctl 2 "--count needs a number of adapters, not '0'*" watch a.TNX --count 0
+# Ctrl+C in the middle of a write lets it end, commit marker and verify included.
+rm sim.log
+touch plug
+env TANDEMIX_SIM_PLUG=plug TANDEMIX_SIM_LATENCY_MS=30 TANDEMIX_SIM_LOG=sim.log "${ctl[@]}" \
+    watch a.TNX >watch.txt 2>&1 &
+watcher=$!
+sleep 1
+kill -INT $watcher
+wait $watcher
+status=$?
+[ "$status" = 0 ] && [ "$(tr -d '\r' <watch.txt)" = $'unit 1: written and verified\n1 unit: 1 verified, 0 failed' ] ||
+    fail "watch after Ctrl+C: status $status, output $(cat watch.txt)"
+[ "$(exchanges)" = 66 ] || fail "Ctrl+C cut the write short: $(exchanges) exchanges"
+
 [ "$failures" = 0 ] && echo "all tandemixctl checks passed"
 exit $((failures > 0))
