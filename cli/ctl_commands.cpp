@@ -54,10 +54,15 @@ void NoteFailure(const char* format, ...) {
     va_end(arguments);
 }
 
-void ReportFailure() {
+// Ends a progress line that a failure cut short, so that what follows starts a line of its own.
+void CloseProgressLine() {
     if (progressLineOpen)
         fputc('\n', stderr);
     progressLineOpen = false;
+}
+
+void ReportFailure() {
+    CloseProgressLine();
     fprintf(stderr, "tandemixctl: %s\n", failure);
 }
 
@@ -286,7 +291,9 @@ int WatchCommand(const CtlRequest& request) {
         if (!PauseUnlessInterrupted(0) || !AwaitAdapter(true))
             break;
         ++units;
-        if (WriteRecord(record, true, false) == kExitDone) {
+        bool written = WriteRecord(record, true, false) == kExitDone;
+        CloseProgressLine();
+        if (written) {
             ++verified;
             printf("unit %d: written and verified\n", units);
         } else {
