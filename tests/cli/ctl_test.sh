@@ -206,13 +206,15 @@ env TANDEMIX_SIM_PLUG=plug TANDEMIX_SIM_LATENCY_MS=30 TANDEMIX_SIM_LOG=sim.log "
     watch a.TNX >watch.txt 2>&1 &
 watcher=$!
 sleep 1
-# Under Wine the program runs in a process of its own beside the launcher; Wine turns the
-# SIGINT that process gets into a Ctrl+C event.
-if [ -n "$linux" ]; then kill -INT $watcher; else pkill -INT -f "$(basename "$work").tandemixctl.exe watch"; fi
+# The program's own process (under 64-bit Wine a child of the launcher, not $watcher) in this
+# folder; Wine turns the SIGINT it gets into a Ctrl+C event.
+for pid in $(pgrep -f '^[^ ]*tandemixctl(\.exe|_sim) watch'); do
+    [ "$(readlink "/proc/$pid/cwd")" = "$work" ] && kill -INT "$pid"
+done
 for _ in $(seq 100); do kill -0 $watcher 2>/dev/null || break; sleep 0.1; done
 if kill -0 $watcher 2>/dev/null; then
     fail "watch went on after Ctrl+C"
-    pkill -f "$(basename "$work").tandemixctl.exe"
+    pkill -f '^[^ ]*tandemixctl(\.exe|_sim) watch'
     kill $watcher
 fi
 wait $watcher
