@@ -13,6 +13,7 @@
 #include "message_routing.h"
 #include "resource.h"
 #include "settings_window.h"
+#include "system_library.h"
 
 VolumeQuery queryVolumeInformation = GetVolumeInformationA;
 
@@ -27,9 +28,15 @@ const int kTextBufferSize = 255;
 const int kClientWidth = 625;
 const int kClientHeight = 220;
 
+// comctl32 is not one of Windows' known libraries, so it comes from the system folder by name;
+// without it the standard classes that user32 registers still serve.
 void InitCommonControlsForUtility() {
+    typedef BOOL(WINAPI * InitFunction)(const INITCOMMONCONTROLSEX*);
+    InitFunction init =
+        FindSystemFunction<InitFunction>(LoadSystemLibrary("comctl32.dll"), "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&classes);
+    if (init)
+        init(&classes);
 }
 
 void RegisterMainWindowClass(HINSTANCE instance) {

@@ -4,15 +4,15 @@
 extern "C" __attribute__((dllexport)) int WINAPI OpenHidDevice(int vendorId, int outputReportLength,
                                                                int inputReportLength,
                                                                DeviceRecord* device) {
-    return OpenAdapter(kWindowsHidCalls, vendorId, outputReportLength, inputReportLength, device);
+    return OpenAdapter(WindowsHidCalls(), vendorId, outputReportLength, inputReportLength, device);
 }
 
 extern "C" __attribute__((dllexport)) int WINAPI WriteHidDevice(DeviceRecord* device,
                                                                 const unsigned char* send,
                                                                 unsigned char* receive) {
-    return ExchangeWithAdapter(kWindowsHidCalls, device, send, receive);
+    return ExchangeWithAdapter(WindowsHidCalls(), device, send, receive);
 }
 
 extern "C" __attribute__((dllexport)) int WINAPI CloseHidDevice(DeviceRecord* device) {
-    return CloseAdapter(kWindowsHidCalls, device);
+    return CloseAdapter(WindowsHidCalls(), device);
 }

@@ -50,5 +50,5 @@ struct HidSystemCalls {
     BOOL(WINAPI* CancelIo)(HANDLE file);
 };
 
-// The table over the real Windows calls.
-extern const HidSystemCalls kWindowsHidCalls;
+// The table over the real Windows calls, filled at the first use.
+const HidSystemCalls& WindowsHidCalls();
