@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Whole-program test: Tandemix.exe beside the simulated adapter's Tandemix.dll, driven under Wine
-# with real X input as a person would use it. Every step waits for the window it needs.
+# with real X input as a person would use it. Every step waits for the window it needs. Copies
+# of a planted DLL under system libraries' names sit beside the programs all the while: Windows
+# and Wine look in the program's folder first, and none of them may be loaded.
 # Usage: whole_program_test.sh Tandemix.exe sim/Tandemix.dll hidlib/Tandemix.dll output-folder
+#        tandemixctl.exe planted.dll
 set -u
 title='Tandemix Configuration Utility'
 client_w=625 client_h=220 # the main window's client size; X adds the frame
@@ -49,6 +52,15 @@ file_dialog() {
 }
 # A fresh adapter: the simulator keeps its state in TandemixSim.txt beside its DLL.
 rm -rf "$run" && mkdir -p "$run" && cp "$1" "$run/Tandemix.exe" && cp "$2" "$run/Tandemix.dll"
+cp "$5" "$run/tandemixctl.exe"
+planted="hid.dll setupapi.dll comctl32.dll comdlg32.dll"
+for name in $planted; do cp "$6" "$run/$name"; done
+# The command line's probe, which opens and closes the adapter; its status tells what it found.
+probe() {
+    (cd "$run" && timeout 60 wine tandemixctl.exe probe </dev/null >>"$run/probe.out" 2>&1)
+    local status=$?
+    [ $status = "$1" ] || fail "tandemixctl probe ended with status $status, not $1"
+}
 start() { (cd "$run" && exec wine Tandemix.exe </dev/null >"$run/wine.out" 2>&1) & wine_pid=$!; }
 await_exit() {
     for _ in $(seq 100); do kill -0 $wine_pid 2>/dev/null || break; sleep 0.1; done
@@ -101,6 +113,7 @@ grep -q "^commits 1" "$run/TandemixSim.txt" || fail "the adapter was not committ
 [ "$(od -An -tx1 -v "$run/saved.tnx" | tr -d ' \n')" = "$(printf '%032d02%014d04ff0437%0954d4c%012d' 0 0 0 0)" ] ||
     fail "the saved file is not the 512 bytes of these settings"
 cmp -s "$run/saved.tnx" "$run/reopened.tnx" || fail "the file saved after Open differs"
+probe 0
 
 # With our own library and no adapter: only the not-found box, then the program ends.
 cp "$3" "$run/Tandemix.dll"
@@ -108,4 +121,8 @@ start
 main=none
 answer "$title" Return
 await_exit
+probe 1
+for name in $planted; do
+    [ -e "$run/$name.loaded" ] && fail "the planted $name beside the programs was loaded"
+done
 echo "PASS: whole-program test; screenshots in $run"
