@@ -12,16 +12,17 @@ namespace {
 
 constexpr int kExchanges = 200000;
 constexpr int kOpenRounds = 200;
-// The fake never hands a handle out twice. Each open takes eight: the interface list, a file and
-// its preparsed data for each of the three interfaces, and the event.
-constexpr int kOpensPerRound = kFakeMaxHandles / 8;
+// The fake never hands a handle out twice. Each open takes ten: the interface list, a file
+// opened without access and its preparsed data for each of the three interfaces, the adapter
+// opened for reading and writing, the event and the transfer lock.
+constexpr int kOpensPerRound = kFakeMaxHandles / 10;
 
 // Wine's own keyboard and mouse, then the adapter.
 void StartFake() {
     fakeHid = FakeHid{};
     fakeHid.interfaces[2] = fakeHid.interfaces[0];
-    fakeHid.interfaces[0] = {0x845E, 0x0001, 9, 2};
-    fakeHid.interfaces[1] = {0x845E, 0x0001, 5, 1};
+    fakeHid.interfaces[0] = {0x845E, 0x0001, 9, 2, true};
+    fakeHid.interfaces[1] = {0x845E, 0x0001, 5, 1, true};
     fakeHid.interfaceCount = 3;
 }
 

@@ -34,6 +34,18 @@ enum : int {
     kAdapterInputReportLength = 6,  // input report length, without the report-ID byte
 };
 
+// Results of OpenHidDevice besides 0 that the callers tell the user about; our library and the
+// simulated adapter give them.
+enum : int {
+    kOpenResultRefused = 7, // an interface is the adapter, but the system would not open it for
+                            // reading and writing: another program holds it, or access is denied
+    kOpenResultBusy = 8,    // another of our programs is in the middle of a transfer with it
+};
+
+// Our programs' transfers never interleave: the library holds this mutex of the user's session
+// from each open to its close, and an open waits briefly for it before reporting busy.
+constexpr wchar_t kTransferLockName[] = L"Local\\Tandemix.AdapterTransfer";
+
 // Size of the send and receive areas of one exchange; the command and the answer use bytes 0-5.
 enum : int { kExchangeAreaSize = 8 };
 

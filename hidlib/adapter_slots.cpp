@@ -8,7 +8,7 @@ namespace {
 constexpr unsigned int kRecordMagic = 0x58444E54; // "TNDX"
 enum RecordWord { kWordMagic, kWordSlot, kWordSerial };
 
-enum : long { kSlotFree, kSlotInUse };
+enum : long { kSlotFree, kSlotInUse, kSlotRetired };
 
 struct AdapterSlot {
     long state;
@@ -47,12 +47,19 @@ int FindSlot(const DeviceRecord* device) {
         device->words[kWordSlot] >= static_cast<unsigned int>(kAdapterSlotCount))
         return kNoSlot;
     int slot = static_cast<int>(device->words[kWordSlot]);
-    if (__atomic_load_n(&slots[slot].state, __ATOMIC_ACQUIRE) != kSlotInUse ||
-        slots[slot].serial != device->words[kWordSerial])
+    if (!SlotInUse(slot) || slots[slot].serial != device->words[kWordSerial])
         return kNoSlot;
     return slot;
 }
 
 void ReleaseSlot(int slot) {
     __atomic_store_n(&slots[slot].state, kSlotFree, __ATOMIC_RELEASE);
+}
+
+void RetireSlot(int slot) {
+    __atomic_store_n(&slots[slot].state, kSlotRetired, __ATOMIC_RELEASE);
+}
+
+bool SlotInUse(int slot) {
+    return __atomic_load_n(&slots[slot].state, __ATOMIC_ACQUIRE) == kSlotInUse;
 }

@@ -34,11 +34,11 @@ int ReadAnswerReport(const unsigned char* report, unsigned long length,
                      const unsigned char* command, unsigned char* answer) {
     if (length != kReportBytes || report[0] != kReportId)
         return kExchangeMalformedAnswer;
-    for (int i = 0; i < kReportPayloadBytes; ++i)
-        answer[i] = report[1 + i];
     // The adapter repeats the command's first four bytes; anything else answers another command.
     for (int i = 0; i < kEchoBytes; ++i)
         if (report[1 + i] != command[i])
             return kExchangeWrongEcho;
+    for (int i = 0; i < kReportPayloadBytes; ++i)
+        answer[i] = report[1 + i];
     return kExchangeDone;
 }

@@ -33,6 +33,6 @@ bool IsAdapterCollection(const HidCollection& collection, int vendorId);
 void BuildOutputReport(const unsigned char* command, unsigned char report[kReportBytes]);
 
 // Checks the `length` bytes read as the answer to `command`. Places the six answer bytes in
-// `answer` once the report has the adapter's shape, even when the echo is wrong.
+// `answer` only when they are the answer: a report of another shape or echo leaves it as it was.
 int ReadAnswerReport(const unsigned char* report, unsigned long length,
                      const unsigned char* command, unsigned char* answer);

@@ -1,6 +1,8 @@
 // The results of the library's open, exchange and close, shared by the framing and the backend.
 #pragma once
 
+#include "tandemix_hid.h"
+
 enum OpenResult : int {
     kOpenDone = 0,
     kOpenNoRecord = 1,           // no DeviceRecord to fill
@@ -8,8 +10,9 @@ enum OpenResult : int {
     kOpenNoFreeSlot = 3,         // kAdapterSlotCount adapters already open
     kOpenNoHidInterfaces = 4,    // the system could not list the HID interfaces
     kOpenNotFound = 5,           // no interface is the adapter
-    kOpenNoEvent = 6,            // the system could not give an event for the exchanges
-    kOpenAccessDenied = 7,       // an interface is the adapter, but the system refuses to open it
+    kOpenNoEvent = 6,            // the system could not give an event or the transfer lock
+    kOpenAccessDenied = kOpenResultRefused,
+    kOpenAdapterBusy = kOpenResultBusy,
 };
 
 enum ExchangeResult : int {

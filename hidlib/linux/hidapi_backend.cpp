@@ -6,6 +6,7 @@
 #include <errno.h>
 #include <hidapi/hidapi.h>
 #include <string.h>
+#include <time.h>
 
 #include "adapter_slots.h"
 #include "hid_framing.h"
@@ -16,6 +17,12 @@ hid_device* openAdapters[kAdapterSlotCount];
 char deniedAdapterPath[256];
 // Answers that arrived after their exchange gave up; each is dropped before the next command.
 constexpr int kMostStaleAnswers = 64;
+
+long long MonotonicMs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
 
 void NoteDenied(const char* path) {
     strncpy(deniedAdapterPath, path, sizeof(deniedAdapterPath) - 1);
@@ -91,13 +98,22 @@ extern "C" int WriteHidDevice(DeviceRecord* device, const unsigned char* send,
     BuildOutputReport(send, report);
     if (hid_write(adapter, report, kReportBytes) != kReportBytes)
         return kExchangeWriteFailed;
-    int length = hid_read_timeout(adapter, report + 1, kReportPayloadBytes, kAnswerTimeoutMs);
-    if (length < 0)
-        return kExchangeReadFailed;
-    if (length == 0)
-        return kExchangeTimedOut;
-    report[0] = 0;
-    return ReadAnswerReport(report, static_cast<unsigned long>(length) + 1, send, receive);
+    // Answers to another program's commands, or late ones to an earlier command, are passed over.
+    long long deadline = MonotonicMs() + kAnswerTimeoutMs;
+    for (;;) {
+        long long left = deadline - MonotonicMs();
+        int length = hid_read_timeout(adapter, report + 1, kReportPayloadBytes,
+                                      left > 0 ? static_cast<int>(left) : 0);
+        if (length < 0)
+            return kExchangeReadFailed;
+        if (length == 0)
+            return kExchangeTimedOut;
+        report[0] = 0;
+        int result =
+            ReadAnswerReport(report, static_cast<unsigned long>(length) + 1, send, receive);
+        if (result != kExchangeWrongEcho)
+            return result;
+    }
 }
 
 extern "C" int CloseHidDevice(DeviceRecord* device) {

@@ -7,6 +7,7 @@ namespace {
 
 // Longest device path accepted, in characters; an interface with a longer one is skipped.
 constexpr int kMaxDevicePath = 512;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 union InterfaceDetail {
     SP_DEVICE_INTERFACE_DETAIL_DATA_W data;
@@ -36,6 +37,8 @@ bool IsAdapter(const HidSystemCalls& calls, HANDLE file, int vendorId) {
 
 } // namespace
 
+// Each interface is first opened without access, which reads what it is without disturbing it
+// (keyboards and mice refuse anything more); only the adapter is opened for reading and writing.
 int FindAdapter(const HidSystemCalls& calls, int vendorId, HANDLE* adapter) {
     GUID hidGuid;
     calls.HidD_GetHidGuid(&hidGuid);
@@ -47,7 +50,7 @@ int FindAdapter(const HidSystemCalls& calls, int vendorId, HANDLE* adapter) {
     SP_DEVICE_INTERFACE_DATA interfaceData = {};
     interfaceData.cbSize = sizeof(interfaceData);
     for (DWORD index = 0;
-         result == kOpenNotFound &&
+         result != kOpenDone &&
          calls.SetupDiEnumDeviceInterfaces(interfaces, nullptr, &hidGuid, index, &interfaceData);
          ++index) {
         InterfaceDetail detail;
@@ -55,16 +58,22 @@ int FindAdapter(const HidSystemCalls& calls, int vendorId, HANDLE* adapter) {
         if (!calls.SetupDiGetDeviceInterfaceDetailW(interfaces, &interfaceData, &detail.data,
                                                     sizeof(detail), nullptr, nullptr))
             continue;
-        HANDLE file = calls.CreateFileW(detail.data.DevicePath, GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OVERLAPPED, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        HANDLE query = calls.CreateFileW(detail.data.DevicePath, 0, kShareAll, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
+        if (query == INVALID_HANDLE_VALUE)
             continue;
-        if (IsAdapter(calls, file, vendorId)) {
+        bool isAdapter = IsAdapter(calls, query, vendorId);
+        calls.CloseHandle(query);
+        if (!isAdapter)
+            continue;
+        HANDLE file =
+            calls.CreateFileW(detail.data.DevicePath, GENERIC_READ | GENERIC_WRITE, kShareAll,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            result = kOpenAccessDenied;
+        } else {
             *adapter = file;
             result = kOpenDone;
-        } else {
-            calls.CloseHandle(file);
         }
     }
     calls.SetupDiDestroyDeviceInfoList(interfaces);

@@ -36,6 +36,11 @@ struct HidSystemCalls {
     HANDLE(WINAPI* CreateEventW)
     (LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCWSTR name);
     BOOL(WINAPI* CloseHandle)(HANDLE handle);
+    HANDLE(WINAPI* CreateMutexW)(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
+    BOOL(WINAPI* ReleaseMutex)(HANDLE mutex);
+    // Keeps the library loaded for the rest of the process: a request that never finished may
+    // still write into its memory.
+    BOOL(WINAPI* GetModuleHandleExW)(DWORD flags, LPCWSTR nameOrAddress, HMODULE* module);
 
     // Exchanging reports.
     BOOLEAN(NTAPI* HidD_FlushQueue)(HANDLE device);
@@ -47,8 +52,11 @@ struct HidSystemCalls {
     DWORD(WINAPI* WaitForSingleObject)(HANDLE handle, DWORD milliseconds);
     BOOL(WINAPI* GetOverlappedResult)
     (HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait);
-    BOOL(WINAPI* CancelIo)(HANDLE file);
+    BOOL(WINAPI* CancelIoEx)(HANDLE file, LPOVERLAPPED overlapped);
+    ULONGLONG(WINAPI* GetTickCount64)();
 };
 
 // The table over the real Windows calls, filled at the first use.
 const HidSystemCalls& WindowsHidCalls();
+// Whether that table has been filled, as it is by the first open.
+bool WindowsHidCallsLoaded();

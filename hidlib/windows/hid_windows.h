@@ -8,11 +8,13 @@
 
 // Time limits of one exchange besides the answer's, so that it never blocks without bound.
 enum : DWORD {
-    kWriteTimeoutMs = 500,  // for the output report to leave
-    kCancelTimeoutMs = 100, // for a cancelled request to finish
+    kWriteTimeoutMs = 500,      // for the output report to leave
+    kCancelTimeoutMs = 100,     // for a cancelled request to finish
+    kTransferLockWaitMs = 2000, // for another of our programs to end its transfer
 };
 
-// Finds the first HID interface that is the adapter and keeps it open in `device`.
+// Finds the first HID interface that is the adapter and keeps it open in `device`, holding the
+// transfer lock until the close. A record that is still open is closed first.
 int OpenAdapter(const HidSystemCalls& calls, int vendorId, int outputReportLength,
                 int inputReportLength, DeviceRecord* device);
 
@@ -20,5 +22,9 @@ int OpenAdapter(const HidSystemCalls& calls, int vendorId, int outputReportLengt
 int ExchangeWithAdapter(const HidSystemCalls& calls, DeviceRecord* device,
                         const unsigned char* send, unsigned char* receive);
 
-// Closes the adapter, which ends any request under way, and zeroes `device`.
+// Closes the adapter, cancelling any request under way, and zeroes `device`. A slot whose
+// request does not finish in time is retired rather than reused.
 int CloseAdapter(const HidSystemCalls& calls, DeviceRecord* device);
+
+// Closes every adapter still open, as when the library is unloaded.
+void CloseAllAdapters(const HidSystemCalls& calls);

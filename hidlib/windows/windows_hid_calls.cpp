@@ -51,12 +51,16 @@ void LoadWindowsCalls(HidSystemCalls* calls) {
     calls->CreateFileW = CreateFileW;
     calls->CreateEventW = CreateEventW;
     calls->CloseHandle = CloseHandle;
+    calls->CreateMutexW = CreateMutexW;
+    calls->ReleaseMutex = ReleaseMutex;
+    calls->GetModuleHandleExW = GetModuleHandleExW;
     calls->WriteFile = WriteFile;
     calls->ReadFile = ReadFile;
     calls->GetLastError = GetLastError;
     calls->WaitForSingleObject = WaitForSingleObject;
     calls->GetOverlappedResult = GetOverlappedResult;
-    calls->CancelIo = CancelIo;
+    calls->CancelIoEx = CancelIoEx;
+    calls->GetTickCount64 = GetTickCount64;
     // Both libraries are looked for even when the first is missing, so each is loaded once.
     bool setupApiFound = LoadSetupApiCalls(calls);
     bool hidFound = LoadHidCalls(calls);
@@ -74,4 +78,8 @@ const HidSystemCalls& WindowsHidCalls() {
         windowsCallsLoaded = true;
     }
     return windowsCalls;
+}
+
+bool WindowsHidCallsLoaded() {
+    return windowsCallsLoaded;
 }

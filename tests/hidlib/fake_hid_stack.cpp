@@ -7,20 +7,103 @@ FakeHid fakeHid;
 
 namespace {
 
-HANDLE NewHandle(int interfaceIndex) {
+constexpr int kLockHandle = -2;
+constexpr long long kNotFinishing = 1LL << 62;
+constexpr DWORD kLongestWaitMs = 60000; // what an unbounded wait is cut to
+constexpr NTSTATUS kStatusCancelled = static_cast<NTSTATUS>(0xC0000120);
+
+FakeHandle* Of(HANDLE handle) {
+    return static_cast<FakeHandle*>(handle);
+}
+
+HANDLE NewHandle(int interfaceIndex, bool canRead = false) {
     ++fakeHid.handlesOpen;
-    fakeHid.handleInterface[fakeHid.handlesIssued] = interfaceIndex;
-    return &fakeHid.handleInterface[fakeHid.handlesIssued++];
+    fakeHid.handles[fakeHid.handlesIssued] = {interfaceIndex, true, canRead};
+    return &fakeHid.handles[fakeHid.handlesIssued++];
 }
 
-int InterfaceIndex(const void* handle) {
-    return *static_cast<const int*>(handle);
+// The system writes the result into the request's OVERLAPPED and buffer and sets its event,
+// whoever uses that memory by then.
+void Finish(FakeHandle* handle, NTSTATUS status, const unsigned char* report, DWORD bytes) {
+    OVERLAPPED* request = handle->request;
+    handle->request = nullptr;
+    if (report)
+        memcpy(handle->requestBuffer, report, bytes);
+    request->Internal = static_cast<ULONG_PTR>(status);
+    request->InternalHigh = bytes;
+    Of(request->hEvent)->signalled = true;
 }
 
-BOOL Close(const void*) {
+// A cancelled request finishes at the next tick at the earliest.
+void Cancel(FakeHandle* handle) {
+    int delay = fakeHid.adapter.cancelDelayMs;
+    handle->finishesAtMs = delay == kFakeNever ? kNotFinishing : fakeHid.nowMs + delay + 1;
+}
+
+// Every open handle of the interface gets its own copy: a waiting read takes it, else it queues.
+void Deliver(const FakeArrival& arrival) {
+    for (FakeHandle& handle : fakeHid.handles) {
+        if (!handle.open || !handle.canRead || handle.interfaceIndex != arrival.interfaceIndex)
+            continue;
+        if (handle.request && handle.finishesAtMs == kFakeNever)
+            Finish(&handle, 0, arrival.report, fakeHid.adapter.answerBytes);
+        else if (handle.queued < 8)
+            memcpy(handle.queue[handle.queued++], arrival.report, 7);
+    }
+}
+
+void Schedule(int delayMs, int interfaceIndex, const unsigned char* report) {
+    FakeArrival arrival = {fakeHid.nowMs + delayMs, interfaceIndex, {}};
+    memcpy(arrival.report, report, 7);
+    if (delayMs == 0)
+        Deliver(arrival);
+    else if (delayMs != kFakeNever && fakeHid.arrivalCount < kFakeMaxArrivals)
+        fakeHid.arrivals[fakeHid.arrivalCount++] = arrival;
+}
+
+// The clock moves one millisecond at a time, so each arrival and finish comes at its own tick.
+void Tick() {
+    ++fakeHid.nowMs;
+    for (int i = 0; i < fakeHid.arrivalCount; ++i)
+        if (fakeHid.arrivals[i].atMs == fakeHid.nowMs)
+            Deliver(fakeHid.arrivals[i]);
+    for (FakeHandle& handle : fakeHid.handles)
+        if (handle.request && handle.finishesAtMs == fakeHid.nowMs)
+            Finish(&handle, kStatusCancelled, nullptr, 0);
+}
+
+// A new request resets its event, and must not use memory that an unfinished one still owns.
+void StartRequest(FakeHandle* handle, OVERLAPPED* request, void* buffer) {
+    for (const FakeHandle& other : fakeHid.handles)
+        fakeHid.requestsOnBusyMemory +=
+            other.request && (other.request == request || other.requestBuffer == buffer);
+    Of(request->hEvent)->signalled = false;
+    handle->request = request;
+    handle->requestBuffer = static_cast<unsigned char*>(buffer);
+    handle->finishesAtMs = kFakeNever;
+}
+
+BOOL Fail(DWORD error) {
+    fakeHid.lastError = error;
+    return FALSE;
+}
+
+BOOL Close(HANDLE handle) {
     --fakeHid.handlesOpen;
-    fakeHid.readPending = false; // closing the adapter ends its read
+    Of(handle)->open = false;
+    if (Of(handle)->request && Of(handle)->finishesAtMs == kFakeNever)
+        Cancel(Of(handle)); // closing cancels the request, which finishes in its own time
     return TRUE;
+}
+
+DWORD Wait(HANDLE handle, DWORD milliseconds) {
+    milliseconds = milliseconds < kLongestWaitMs ? milliseconds : kLongestWaitMs;
+    // The lock is free unless held elsewhere.
+    if (Of(handle)->interfaceIndex == kLockHandle)
+        Of(handle)->signalled = !fakeHid.lockHeldElsewhere && ++fakeHid.lockHeld;
+    for (DWORD waited = 0; !Of(handle)->signalled && waited < milliseconds; ++waited)
+        Tick();
+    return Of(handle)->signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 } // namespace
@@ -40,18 +123,26 @@ const HidSystemCalls kFakeHidCalls = {
         return TRUE;
     },
     [](HDEVINFO list) WINAPI { return Close(list); },
-    [](LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
-        WINAPI { return NewHandle(path[0]); },
+    [](LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
+        WINAPI -> HANDLE {
+            bool readWrite = access & GENERIC_WRITE;
+            fakeHid.readWriteOpens[path[0]] += readWrite;
+            if (readWrite && fakeHid.interfaces[path[0]].refusesReadWrite) {
+                Fail(ERROR_ACCESS_DENIED);
+                return INVALID_HANDLE_VALUE;
+            }
+            return NewHandle(path[0], readWrite);
+        },
     [](HANDLE file, PHIDD_ATTRIBUTES attributes) NTAPI -> BOOLEAN {
-        attributes->VendorID = fakeHid.interfaces[InterfaceIndex(file)].vendorId;
+        attributes->VendorID = fakeHid.interfaces[Of(file)->interfaceIndex].vendorId;
         return TRUE;
     },
     [](HANDLE file, PHIDP_PREPARSED_DATA* preparsed) NTAPI -> BOOLEAN {
-        *preparsed = static_cast<PHIDP_PREPARSED_DATA>(NewHandle(InterfaceIndex(file)));
+        *preparsed = static_cast<PHIDP_PREPARSED_DATA>(NewHandle(Of(file)->interfaceIndex));
         return TRUE;
     },
     [](PHIDP_PREPARSED_DATA preparsed, PHIDP_CAPS caps) NTAPI -> NTSTATUS {
-        const FakeInterface& found = fakeHid.interfaces[InterfaceIndex(preparsed)];
+        const FakeInterface& found = fakeHid.interfaces[Of(preparsed)->interfaceIndex];
         caps->UsagePage = found.usagePage;
         caps->InputReportByteLength = found.inputReportBytes;
         caps->OutputReportByteLength = found.outputReportBytes;
@@ -60,30 +151,52 @@ const HidSystemCalls kFakeHidCalls = {
     [](PHIDP_PREPARSED_DATA preparsed) NTAPI -> BOOLEAN { return Close(preparsed); },
     [](LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCWSTR) WINAPI { return NewHandle(-1); },
     [](HANDLE handle) WINAPI { return Close(handle); },
-    [](HANDLE) NTAPI -> BOOLEAN { return !fakeHid.adapter.flushFails; },
-    // The HID stack refuses an output report of another length or report ID.
-    [](HANDLE file, LPCVOID report, DWORD length, LPDWORD, LPOVERLAPPED) WINAPI -> BOOL {
-        fakeHid.lastWriteInterface = InterfaceIndex(file);
-        memcpy(fakeHid.output, report, sizeof(fakeHid.output));
-        return length == sizeof(fakeHid.output) && fakeHid.output[0] == 0;
+    [](LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) WINAPI { return NewHandle(kLockHandle); },
+    [](HANDLE) WINAPI -> BOOL { return --fakeHid.lockHeld >= 0; },
+    [](DWORD, LPCWSTR, HMODULE*) WINAPI -> BOOL { return ++fakeHid.pins; },
+    [](HANDLE file) NTAPI -> BOOLEAN {
+        Of(file)->queued = 0; // only what has arrived
+        return fakeHid.adapter.flushFails ? Fail(ERROR_DEVICE_NOT_CONNECTED) : TRUE;
     },
-    [](HANDLE, LPVOID report, DWORD, LPDWORD, LPOVERLAPPED) WINAPI -> BOOL {
-        memcpy(report, fakeHid.output, sizeof(fakeHid.output));
-        static_cast<unsigned char*>(report)[5] = kFakeRegisterValue;
-        fakeHid.readPending = fakeHid.adapter.silent;
-        return !fakeHid.adapter.silent;
-    },
-    []() WINAPI -> DWORD { return fakeHid.readPending ? ERROR_IO_PENDING : ERROR_GEN_FAILURE; },
-    [](HANDLE, DWORD milliseconds) WINAPI -> DWORD {
-        fakeHid.waitedMs += fakeHid.readPending ? milliseconds : 0;
-        return fakeHid.readPending ? WAIT_TIMEOUT : WAIT_OBJECT_0;
-    },
-    [](HANDLE, LPOVERLAPPED, LPDWORD transferred, BOOL) WINAPI -> BOOL {
-        *transferred = fakeHid.adapter.answerBytes; // of the read; a write is whole
-        return !fakeHid.readPending;
-    },
-    [](HANDLE) WINAPI -> BOOL {
-        fakeHid.readPending = fakeHid.readPending && fakeHid.adapter.cancelIgnored;
+    // The HID stack refuses an output report of another length or report ID; a write finishes
+    // at once.
+    [](HANDLE file, LPCVOID report, DWORD length, LPDWORD, LPOVERLAPPED request) WINAPI -> BOOL {
+        StartRequest(Of(file), request, const_cast<void*>(report));
+        fakeHid.lastWriteInterface = Of(file)->interfaceIndex;
+        bool accepted = length == 7 && *static_cast<const unsigned char*>(report) == 0;
+        Finish(Of(file), 0, nullptr, accepted ? length : 0);
+        if (!accepted)
+            return Fail(ERROR_INVALID_PARAMETER);
+        unsigned char answer[7];
+        memcpy(answer, report, sizeof(answer));
+        answer[5] = kFakeRegisterValue;
+        Schedule(fakeHid.adapter.answerDelayMs, Of(file)->interfaceIndex, answer);
         return TRUE;
     },
+    [](HANDLE file, LPVOID buffer, DWORD, LPDWORD, LPOVERLAPPED request) WINAPI -> BOOL {
+        FakeHandle* handle = Of(file);
+        StartRequest(handle, request, buffer);
+        if (!handle->queued)
+            return Fail(ERROR_IO_PENDING);
+        Finish(handle, 0, handle->queue[0], fakeHid.adapter.answerBytes);
+        memmove(handle->queue[0], handle->queue[1], sizeof(handle->queue[0]) * --handle->queued);
+        return TRUE;
+    },
+    []() WINAPI -> DWORD { return fakeHid.lastError; },
+    [](HANDLE handle, DWORD milliseconds) WINAPI { return Wait(handle, milliseconds); },
+    [](HANDLE file, LPOVERLAPPED request, LPDWORD transferred, BOOL) WINAPI -> BOOL {
+        if (Of(file)->request == request)
+            return Fail(ERROR_IO_INCOMPLETE);
+        *transferred = static_cast<DWORD>(request->InternalHigh);
+        return request->Internal == 0;
+    },
+    [](HANDLE file, LPOVERLAPPED request) WINAPI -> BOOL {
+        FakeHandle* handle = Of(file);
+        if (handle->request != request)
+            return Fail(ERROR_NOT_FOUND);
+        if (handle->finishesAtMs == kFakeNever)
+            Cancel(handle);
+        return TRUE;
+    },
+    []() WINAPI -> ULONGLONG { return static_cast<ULONGLONG>(fakeHid.nowMs); },
 };

@@ -1,6 +1,7 @@
-// A scripted HID stack behind the library's table of system calls: a few HID interfaces, an
-// adapter that answers at once, never, or too briefly, a clock that only the waits advance, and
-// a ledger of the handles handed out.
+// A scripted HID stack behind the library's table of system calls, as Windows behaves: a few HID
+// interfaces, each open handle with its own queue of input reports, overlapped requests that
+// finish when an answer arrives or some time after a cancel or a close, a clock that only the
+// waits advance, the session's transfer lock, and a ledger of the handles handed out.
 #pragma once
 
 #include "hid_system.h"
@@ -8,31 +9,56 @@
 // Report lengths as HidP_GetCaps gives them, report-ID byte included.
 struct FakeInterface {
     USHORT vendorId, usagePage, inputReportBytes, outputReportBytes;
+    bool refusesReadWrite; // a keyboard, or an adapter that another program holds
 };
 
-// The adapter answers an output report by repeating it, with the register value in byte 5.
+enum : int { kFakeNever = -1 };
+
+// The adapter answers each output report by repeating it, with the register value in byte 5,
+// `answerDelayMs` after it; each handle of the adapter gets its own copy.
 struct FakeAdapter {
     DWORD answerBytes = 7;
-    bool silent = false;        // no answer ever arrives
-    bool cancelIgnored = false; // CancelIo leaves the read running; closing the adapter ends it
-    bool flushFails = false;    // it was pulled out
+    int answerDelayMs = 0;   // kFakeNever: no answer
+    int cancelDelayMs = 0;   // for a cancelled or closed request to finish; kFakeNever: not at all
+    bool flushFails = false; // it was pulled out
 };
 
-enum : int { kFakeMaxHandles = 256, kFakeRegisterValue = 0x5A };
+enum : int { kFakeMaxHandles = 256, kFakeMaxArrivals = 64, kFakeRegisterValue = 0x5A };
+
+struct FakeHandle {
+    int interfaceIndex; // -1 for lists and events, -2 for the lock
+    bool open, canRead;
+    unsigned char queue[8][7] = {};
+    int queued = 0;
+    bool signalled = false; // an event's state
+    // The one overlapped read or write under way on this handle.
+    OVERLAPPED* request = nullptr;
+    unsigned char* requestBuffer = nullptr;
+    long long finishesAtMs = 0; // of a cancelled request; kFakeNever while it waits for an answer
+};
+
+struct FakeArrival {
+    long long atMs;
+    int interfaceIndex;
+    unsigned char report[7];
+};
 
 struct FakeHid {
-    FakeInterface interfaces[3] = {{0x3258, 0xFF00, 7, 7}};
+    FakeInterface interfaces[3] = {{0x3258, 0xFF00, 7, 7, false}};
     int interfaceCount = 1;
     FakeAdapter adapter;
+    bool lockHeldElsewhere = false;
 
-    // Each handle is the place of its interface's index here (-1 for lists and events); a
-    // second close shows as a negative count.
-    int handleInterface[kFakeMaxHandles] = {};
+    FakeHandle handles[kFakeMaxHandles] = {};
     int handlesIssued = 0, handlesOpen = 0;
-    unsigned long long waitedMs = 0; // an unbounded wait adds INFINITE
+    FakeArrival arrivals[kFakeMaxArrivals] = {};
+    int arrivalCount = 0;
+    long long nowMs = 0;
+    DWORD lastError = 0;
     int lastWriteInterface = -1;
-    unsigned char output[7] = {};
-    bool readPending = false; // the silent adapter's read
+    int readWriteOpens[3] = {};
+    int lockHeld = 0, pins = 0;
+    int requestsOnBusyMemory = 0; // started in an OVERLAPPED or buffer the system still owns
 };
 
 extern FakeHid fakeHid;

@@ -1,5 +1,6 @@
 // The Windows backend over the scripted HID stack: which interface it keeps, how exchanges end
-// and within which time, which records it refuses, and that it gives back every handle.
+// and within which time, which records it refuses, and that it gives back every handle, lock and
+// slot, also when the system finishes a request late.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -7,15 +8,26 @@
 #include <array>
 #include <tuple>
 
+#include "adapter_slots.h"
 #include "fake_hid_stack.h"
 #include "hid_framing.h"
 #include "hid_windows.h"
 
 const unsigned char kCommand[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
-constexpr FakeInterface kAdapter = {kAdapterVendorId, 0xFF00, 7, 7};
-constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7}; // of the adapter's vendor
-static DeviceRecord device;
+constexpr FakeInterface kAdapter = {kAdapterVendorId, 0xFF00, 7, 7, false};
+constexpr FakeInterface kHeldAdapter = {kAdapterVendorId, 0xFF00, 7, 7, true};
+constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7,
+                                     true}; // of the adapter's vendor
+static DeviceRecord device, other;
 static unsigned char receive[kExchangeAreaSize];
+
+int Open(DeviceRecord* record = &device) {
+    return OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, 6, record);
+}
+
+int Exchange(DeviceRecord* record = &device, const unsigned char* send = kCommand) {
+    return ExchangeWithAdapter(kFakeHidCalls, record, send, receive);
+}
 
 // What the stack holds, its interfaces, the input length asked for, the result, the interface kept.
 const std::tuple<const char*, int, std::array<FakeInterface, 3>, int, int, int> kOpenRows[] = {
@@ -23,9 +35,15 @@ const std::tuple<const char*, int, std::array<FakeInterface, 3>, int, int, int> 
     {"a keyboard collection", 1, {kKeyboard}, 6, kOpenNotFound, -1},
     {"seven-byte input reports asked for", 1, {kAdapter}, 7, kOpenUnsupportedReports, -1},
     {"several interfaces", 3, {kKeyboard, kAdapter, kAdapter}, 6, kOpenDone, 1},
+    {"an adapter that another program holds",
+     2,
+     {kHeldAdapter, kKeyboard},
+     6,
+     kOpenAccessDenied,
+     -1},
 };
 
-TEST(HidBackendTest, OpenKeepsTheFirstAdapterCollectionAndClosesTheRest) {
+TEST(HidBackendTest, OpenKeepsTheFirstAdapterCollectionAndOpensNothingElseForWriting) {
     for (auto [what, count, interfaces, askedInputLength, result, kept] : kOpenRows) {
         SCOPED_TRACE(what);
         fakeHid = FakeHid{};
@@ -33,55 +51,107 @@ TEST(HidBackendTest, OpenKeepsTheFirstAdapterCollectionAndClosesTheRest) {
         memcpy(fakeHid.interfaces, interfaces.data(), sizeof(fakeHid.interfaces));
         EXPECT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, askedInputLength, &device),
                   result);
-        EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, &device, kCommand, receive),
-                  result == kOpenDone ? kExchangeDone : kExchangeNotOpen);
+        EXPECT_EQ(Exchange(), result == kOpenDone ? kExchangeDone : kExchangeNotOpen);
         EXPECT_EQ(fakeHid.lastWriteInterface, kept);
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(fakeHid.readWriteOpens[i],
+                      i == kept || (interfaces[i].refusesReadWrite && interfaces[i].usagePage > 1))
+                << "interface " << i;
         CloseAdapter(kFakeHidCalls, &device);
         EXPECT_EQ(fakeHid.handlesOpen, 0);
+        EXPECT_EQ(fakeHid.lockHeld, 0);
     }
 }
 
-// One after the other on the same open adapter: what the adapter does, and the result.
+// One after the other on the same open adapter, each with a command of its own: what the adapter
+// does, and the result.
 const std::tuple<const char*, void (*)(FakeAdapter&), int> kExchangeRows[] = {
     {"a prompt answer", [](FakeAdapter&) {}, kExchangeDone},
     {"a short answer", [](FakeAdapter& a) { a.answerBytes = 6; }, kExchangeMalformedAnswer},
-    {"a silent adapter", [](FakeAdapter& a) { a.silent = true; }, kExchangeTimedOut},
-    {"an answer after the cancelled read", [](FakeAdapter&) {}, kExchangeDone},
+    {"a silent adapter", [](FakeAdapter& a) { a.answerDelayMs = kFakeNever; }, kExchangeTimedOut},
     {"the adapter pulled out", [](FakeAdapter& a) { a.flushFails = true; }, kExchangeFlushFailed},
-    {"a read that outlives its cancel", [](FakeAdapter& a) { a.silent = a.cancelIgnored = true; },
+    {"an answer too late", [](FakeAdapter& a) { a.answerDelayMs = 520; }, kExchangeTimedOut},
+    {"the next command while that answer arrives", [](FakeAdapter& a) { a.answerDelayMs = 50; },
+     kExchangeDone},
+    {"a cancel that takes 150 ms",
+     [](FakeAdapter& a) { a.answerDelayMs = kFakeNever, a.cancelDelayMs = 150; },
      kExchangeTimedOut},
-    {"the read still running", [](FakeAdapter& a) { a.cancelIgnored = true; }, kExchangeBusy},
+    {"the next command", [](FakeAdapter&) {}, kExchangeDone},
+    {"a read that outlives its cancel",
+     [](FakeAdapter& a) { a.answerDelayMs = a.cancelDelayMs = kFakeNever; }, kExchangeTimedOut},
+    {"the read still running", [](FakeAdapter&) {}, kExchangeBusy},
 };
 
 TEST(HidBackendTest, ExchangesEndInTheirResultsWithinTheTimeLimits) {
     fakeHid = FakeHid{};
-    ASSERT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, 6, &device), kOpenDone);
+    ASSERT_EQ(Open(), kOpenDone);
+    unsigned char command[kExchangeAreaSize];
+    memcpy(command, kCommand, sizeof(command));
     for (auto [what, script, result] : kExchangeRows) {
         SCOPED_TRACE(what);
         fakeHid.adapter = FakeAdapter{};
         script(fakeHid.adapter);
-        receive[4] = 0;
-        EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, &device, kCommand, receive), result);
-        EXPECT_TRUE(receive[4] == kFakeRegisterValue || result != kExchangeDone);
+        ++command[3];
+        memset(receive, 0xEE, sizeof(receive));
+        long long startMs = fakeHid.nowMs;
+        EXPECT_EQ(Exchange(&device, command), result);
+        EXPECT_LE(fakeHid.nowMs - startMs, kAnswerTimeoutMs + 2 * kCancelTimeoutMs);
+        EXPECT_EQ(receive[3], result == kExchangeDone ? command[3] : 0xEE) << "its own answer";
+        EXPECT_EQ(receive[4], result == kExchangeDone ? kFakeRegisterValue : 0xEE);
     }
-    EXPECT_LE(fakeHid.waitedMs, 2 * (kAnswerTimeoutMs + kCancelTimeoutMs)) << "two silent reads";
     EXPECT_EQ(CloseAdapter(kFakeHidCalls, &device), kCloseDone);
-    EXPECT_EQ(fakeHid.handlesOpen, 0) << "closing the adapter ends the read";
+    EXPECT_EQ(fakeHid.handlesOpen, 0);
+    EXPECT_EQ(fakeHid.pins, 1) << "the library stays loaded for the read that never finishes";
+    // Its slot is not handed out again, so the late finish cannot land in the next open's memory.
+    ASSERT_EQ(Open(), kOpenDone);
+    EXPECT_EQ(Exchange(), kExchangeDone);
+    EXPECT_EQ(fakeHid.requestsOnBusyMemory, 0);
+    CloseAdapter(kFakeHidCalls, &device);
+}
+
+TEST(HidBackendTest, OurProgramsTakeTurnsThroughTheTransferLock) {
+    fakeHid = FakeHid{};
+    fakeHid.lockHeldElsewhere = true;
+    EXPECT_EQ(Open(), kOpenAdapterBusy);
+    EXPECT_EQ(fakeHid.nowMs, kTransferLockWaitMs);
+    EXPECT_EQ(fakeHid.readWriteOpens[0] + fakeHid.handlesOpen, 0) << "nothing opened or left";
+    fakeHid.lockHeldElsewhere = false;
+    ASSERT_EQ(Open(), kOpenDone);
+    EXPECT_EQ(fakeHid.lockHeld, 1) << "from the open";
+    CloseAdapter(kFakeHidCalls, &device);
+    EXPECT_EQ(fakeHid.lockHeld, 0) << "to the close";
 }
 
 TEST(HidBackendTest, OnlyTheRecordOfTheOpenAdapterIsServed) {
     fakeHid = FakeHid{};
-    ASSERT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, 6, &device), kOpenDone);
+    ASSERT_EQ(Open(), kOpenDone);
     DeviceRecord stale = device;
     EXPECT_EQ(CloseAdapter(kFakeHidCalls, &device), kCloseDone);
     EXPECT_EQ(CloseAdapter(kFakeHidCalls, &device), kCloseNothingOpen) << "a second close";
-    ASSERT_EQ(OpenAdapter(kFakeHidCalls, kAdapterVendorId, 6, 6, &device), kOpenDone);
+    ASSERT_EQ(Open(), kOpenDone);
     DeviceRecord zeroed = {};
     for (DeviceRecord* refused : {&stale, &zeroed}) {
-        EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, refused, kCommand, receive), kExchangeNotOpen);
+        EXPECT_EQ(Exchange(refused), kExchangeNotOpen);
         EXPECT_EQ(CloseAdapter(kFakeHidCalls, refused), kCloseNothingOpen);
     }
-    EXPECT_EQ(ExchangeWithAdapter(kFakeHidCalls, &device, kCommand, receive), kExchangeDone);
+    EXPECT_EQ(Exchange(), kExchangeDone);
     EXPECT_EQ(CloseAdapter(kFakeHidCalls, &device), kCloseDone);
+    EXPECT_EQ(fakeHid.handlesOpen, 0);
+}
+
+// Opening over an open record closes it first. Each handle gets its own copy of every answer, as
+// another program's does: one handle's late answer is passed over by the other's exchange.
+TEST(HidBackendTest, RecordsOpenedAgainAndTwoHandlesOnOneAdapter) {
+    fakeHid = FakeHid{};
+    for (int open = 0; open <= kAdapterSlotCount; ++open)
+        ASSERT_EQ(Open(), kOpenDone) << "open " << open;
+    ASSERT_EQ(Open(&other), kOpenDone);
+    fakeHid.adapter.answerDelayMs = 520;
+    EXPECT_EQ(Exchange(&device), kExchangeTimedOut);
+    fakeHid.adapter.answerDelayMs = 50;
+    const unsigned char otherCommand[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x11};
+    EXPECT_EQ(Exchange(&other, otherCommand), kExchangeDone);
+    CloseAllAdapters(kFakeHidCalls);
+    EXPECT_EQ(Exchange(&device), kExchangeNotOpen);
     EXPECT_EQ(fakeHid.handlesOpen, 0);
 }
