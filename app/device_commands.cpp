@@ -15,6 +15,8 @@
 namespace {
 
 const DWORD kSettleMs = 100;
+const char kAdapterInUseText[] = "The Tandemix is in use by another program.\n\nTry again when "
+                                 "that program has finished with it.";
 
 // What makes the two commands differ; everything else they do the same way.
 struct DeviceCommand {
@@ -95,7 +97,9 @@ void ShowResult(const DeviceCommand& command, int result) {
             style = MB_OK;
             break;
         case kDeviceNotFound:
-            text = kNotFoundText;
+            text = LastOpenResult() == kOpenResultBusy || LastOpenResult() == kOpenResultRefused
+                       ? kAdapterInUseText
+                       : kNotFoundText;
             break;
         case kDeviceExchangeFailed:
             text = command.exchangeFailedText;

@@ -95,7 +95,10 @@ void StartProgress(const char* verb, bool quiet) {
 // was doing, and returns the exit status for it.
 int NoteDeviceFailure(int result, unsigned int failedRegister) {
     if (result == kDeviceNotFound) {
-        if (!ExplainMissingAdapter(failure, sizeof(failure)))
+        if (LastOpenResult() == kOpenResultBusy)
+            NoteFailure("the Tandemix adapter is in use by another Tandemix program (the utility "
+                        "or tandemixctl); try again when it has finished");
+        else if (!ExplainMissingAdapter(failure, sizeof(failure)))
             NoteFailure(
                 "no Tandemix adapter found (is its KB/MOUSE port plugged into a USB port?)");
         return kExitNoAdapter;

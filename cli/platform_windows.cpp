@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "ctl_platform.h"
+#include "device_transfer.h"
 
 namespace {
 
@@ -50,8 +51,14 @@ bool ReplaceFileWith(const char* temporary, const char* target, char* reason, in
     return false;
 }
 
-bool ExplainMissingAdapter(char*, int) {
-    return false;
+bool ExplainMissingAdapter(char* text, int size) {
+    if (LastOpenResult() != kOpenResultRefused)
+        return false;
+    lstrcpynA(text,
+              "a Tandemix adapter is connected, but Windows would not open it for reading and "
+              "writing: another program holds it open",
+              size);
+    return true;
 }
 
 void CatchInterrupt() {

@@ -7,9 +7,12 @@
 
 namespace {
 
+int lastOpenResult;
+
 bool OpenAdapter(DeviceRecord* device) {
-    return OpenHidDevice(kAdapterVendorId, kAdapterOutputReportLength, kAdapterInputReportLength,
-                         device) == 0;
+    lastOpenResult = OpenHidDevice(kAdapterVendorId, kAdapterOutputReportLength,
+                                   kAdapterInputReportLength, device);
+    return lastOpenResult == 0;
 }
 
 bool Exchange(DeviceRecord* device, unsigned char command, unsigned int address,
@@ -53,9 +56,15 @@ bool WriteDeviceByte(DeviceRecord* device, unsigned int address, unsigned char v
     return Exchange(device, kCommandWrite, address, value, nullptr);
 }
 
+int LastOpenResult() {
+    return lastOpenResult;
+}
+
+// An adapter that another of our programs is using is there all the same.
 int ProbeDevice() {
     DeviceRecord device;
-    int result = OpenAdapter(&device) ? kDeviceDone : kDeviceNotFound;
+    bool present = OpenAdapter(&device) || lastOpenResult == kOpenResultBusy;
+    int result = present ? kDeviceDone : kDeviceNotFound;
     CloseHidDevice(&device);
     return result;
 }

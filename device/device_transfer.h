@@ -27,6 +27,7 @@ enum : unsigned char {
 // Called after each image register with the percentage of the 32 registers done.
 typedef void (*ProgressOperation)(int dataPercent);
 
+// The probe counts an adapter that another of our programs is using as present.
 int ProbeDevice();
 // On kDeviceExchangeFailed the transfers put the register whose exchange failed in
 // *failedRegister, when given.
@@ -34,6 +35,10 @@ int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation 
                      unsigned int* failedRegister = nullptr);
 int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress,
                       unsigned int* failedRegister = nullptr);
+
+// What OpenHidDevice returned at the last open of the operations above, by which a caller of a
+// failed one tells an adapter in use (kOpenResultBusy, kOpenResultRefused) from a missing one.
+int LastOpenResult();
 
 // One register exchange on an open adapter. ReadDeviceByte returns the register's byte, or -1
 // when the exchange failed; WriteDeviceByte returns false when it failed.

@@ -65,15 +65,16 @@ int SimOpen(SimAdapter* adapter, int vendorId, int outputLength, int inputLength
     call.arguments[2] = inputLength;
     bool matches = vendorId == kAdapterVendorId && outputLength == kAdapterOutputReportLength &&
                    inputLength == kAdapterInputReportLength;
-    bool opens = matches && !adapter->faults.absent && !adapter->faults.openFails &&
-                 !adapter->unplugged && !adapter->open;
+    bool present = matches && !adapter->faults.absent && !adapter->unplugged;
+    bool busy = present && adapter->faults.busy;
+    bool opens = present && !busy && !adapter->faults.openFails && !adapter->open;
     memset(device, 0, sizeof(*device));
     if (opens) {
         device->words[0] = kSimDeviceMagic;
         adapter->open = true;
         adapter->frameOpen = false;
     }
-    call.result = opens ? 0 : 1;
+    call.result = opens ? 0 : busy ? kOpenResultBusy : 1;
     RecordCall(adapter, call);
     return call.result;
 }

@@ -29,6 +29,7 @@ struct SimFaults {
     int unplugAfterExchange;     // after this exchange every call fails (0: never)
     int latencyMs;               // time each exchange takes
     unsigned int stuckRegisters; // bit n: image register n keeps its value on writes
+    bool busy;                   // attached, but held by another program: the open says busy
 };
 
 enum SimExchangeResult : int { kSimAnswered, kSimFailed, kSimNoAnswer };

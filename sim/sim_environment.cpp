@@ -116,6 +116,7 @@ void ConfigureSimFromEnvironment(const char* defaultStatePath) {
     SimReset(adapter);
     adapter->faults.absent = EnvironmentNumber("TANDEMIX_SIM_ABSENT") != 0;
     adapter->faults.openFails = EnvironmentNumber("TANDEMIX_SIM_OPEN_FAILS") != 0;
+    adapter->faults.busy = EnvironmentNumber("TANDEMIX_SIM_BUSY") != 0;
     adapter->faults.failAtExchange = EnvironmentNumber("TANDEMIX_SIM_FAIL_AT");
     adapter->faults.silentAtExchange = EnvironmentNumber("TANDEMIX_SIM_SILENT_AT");
     adapter->faults.unplugAfterExchange = EnvironmentNumber("TANDEMIX_SIM_UNPLUG_AFTER");

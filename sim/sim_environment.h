@@ -4,6 +4,7 @@
 //   TANDEMIX_SIM_LOG          file to which every library call is appended, one line each
 //   TANDEMIX_SIM_ABSENT=1     no adapter attached
 //   TANDEMIX_SIM_OPEN_FAILS=1 attached, but the open fails
+//   TANDEMIX_SIM_BUSY=1       attached, but another of our programs holds it: the open says busy
 //   TANDEMIX_SIM_FAIL_AT=k    exchange k of this run fails
 //   TANDEMIX_SIM_SILENT_AT=k  exchange k of this run is never answered (times out)
 //   TANDEMIX_SIM_UNPLUG_AFTER=k  unplugged after exchange k: every later call fails

@@ -75,11 +75,16 @@ TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) 
 }
 
 TEST_F(DeviceCommands, FailuresAreReportedAndChangeNothing) {
-    // No adapter; exchange 17 of a write fails; exchange 3 of a read is never answered.
+    // No adapter; another program in a transfer with it; exchange 17 of a write fails;
+    // exchange 3 of a read is never answered.
     const std::tuple<SimFaults, bool, const char*> cases[] = {
-        {{true, false, 0, 0, 0, 0, 0}, true, kNotFoundText},
-        {{false, false, 17, 0, 0, 0, 0}, true, "Error while writing to the Tandemix"},
-        {{false, false, 0, 3, 0, 0, 0}, false, "Error while reading from the Tandemix"}};
+        {{true, false, 0, 0, 0, 0, 0, false}, true, kNotFoundText},
+        {{false, false, 0, 0, 0, 0, 0, true},
+         false,
+         "The Tandemix is in use by another program.\n\nTry again when that program has "
+         "finished with it."},
+        {{false, false, 17, 0, 0, 0, 0, false}, true, "Error while writing to the Tandemix"},
+        {{false, false, 0, 3, 0, 0, 0, false}, false, "Error while reading from the Tandemix"}};
     for (auto [faults, write, text] : cases) {
         SimReset(adapter);
         adapter->faults = faults;

@@ -118,6 +118,10 @@ ctl 0 '' probe
 expect_out "Tandemix adapter connected"
 with 1 'no Tandemix adapter found*' TANDEMIX_SIM_ABSENT=1 probe
 with 1 'no Tandemix adapter found*' TANDEMIX_SIM_ABSENT=1 write a.TNX
+# Another of our programs in a transfer (Windows): the adapter is there, but not to be written.
+[ -n "$linux" ] || with 0 '' TANDEMIX_SIM_BUSY=1 probe
+[ -n "$linux" ] || with 1 'the Tandemix adapter is in use by another Tandemix program*' \
+    TANDEMIX_SIM_BUSY=1 write a.TNX
 with 0 '' TANDEMIX_SIM_LOG=sim.log write a.TNX
 expect_out "configuration written and verified"
 frame=$(grep '^exchange' sim.log | sed -n '1p;34p;35p;66p' | cut -c10-26 | tr '\n' ,)
