@@ -42,7 +42,8 @@ void Cancel(FakeHandle* handle) {
 
 // Every open handle of the interface gets its own copy: a waiting read takes it, else it queues.
 void Deliver(const FakeArrival& arrival) {
-    for (FakeHandle& handle : fakeHid.handles) {
+    for (int i = 0; i < fakeHid.handlesIssued; ++i) {
+        FakeHandle& handle = fakeHid.handles[i];
         if (!handle.open || !handle.canRead || handle.interfaceIndex != arrival.interfaceIndex)
             continue;
         if (handle.request && handle.finishesAtMs == kFakeNever)
@@ -74,9 +75,10 @@ void Tick() {
 
 // A new request resets its event, and must not use memory that an unfinished one still owns.
 void StartRequest(FakeHandle* handle, OVERLAPPED* request, void* buffer) {
-    for (const FakeHandle& other : fakeHid.handles)
+    for (int i = 0; i < fakeHid.handlesIssued; ++i)
         fakeHid.requestsOnBusyMemory +=
-            other.request && (other.request == request || other.requestBuffer == buffer);
+            fakeHid.handles[i].request == request ||
+            (fakeHid.handles[i].request && fakeHid.handles[i].requestBuffer == buffer);
     Of(request->hEvent)->signalled = false;
     handle->request = request;
     handle->requestBuffer = static_cast<unsigned char*>(buffer);

@@ -22,7 +22,7 @@ TEST(HidRealStackTest, TheOpenFailsAndTheCallsAfterItAreSafe) {
 // another thread waits, then says busy; once the lock is given back, it goes on to the search.
 TEST(HidRealStackTest, AnOpenWaitsForAnotherProgramsTransferThenSaysBusy) {
     HANDLE lock = CreateMutexW(nullptr, TRUE, kTransferLockName);
-    auto openOnce = [](void* result) -> DWORD {
+    auto openOnce = [](void* result) WINAPI -> DWORD {
         DeviceRecord device;
         *static_cast<int*>(result) = OpenHidDevice(kAdapterVendorId, 6, 6, &device);
         CloseHidDevice(&device);
