@@ -125,14 +125,15 @@ void RunDeviceCommand(const DeviceCommand& command) {
     int result = command.transfer(record, command.progress);
     if (!EndTransfer())
         return;
+    // Only a read that replaced the settings makes the window match a configuration again; after
+    // a failed one the user's edits are still there, and still unsaved.
     if (result == kDeviceDone && command.readsIntoWindow) {
         ApplyConfigRecord(record);
         LayoutControls();
         PlaceButtons();
+        MarkConfigurationUnchanged();
     }
     ShowResult(command, result);
-    if (command.readsIntoWindow)
-        MarkConfigurationUnchanged();
 }
 
 } // namespace

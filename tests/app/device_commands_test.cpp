@@ -99,11 +99,14 @@ TEST_F(DeviceCommands, FailuresAreReportedAndChangeNothing) {
     }
 }
 
-TEST_F(DeviceCommands, AReadAsksAboutUnsavedChangesAndClearsTheFlagWhateverTheResult) {
+TEST_F(DeviceCommands, AReadAsksAboutUnsavedChangesAndClearsTheFlagOnlyWhenItReplacedThem) {
     MarkConfigurationChanged();
     Click(app.controls.readButton, {{kAppCaption, IDCANCEL}});
     EXPECT_EQ(0, adapter->callCount);
     adapter->faults.absent = true;
+    Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
+    EXPECT_TRUE(app.configurationChanged) << "the edits are still in the window";
+    adapter->faults.absent = false;
     Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
     EXPECT_FALSE(app.configurationChanged);
     MarkConfigurationChanged(); // a write neither asks nor clears
