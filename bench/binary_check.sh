@@ -13,9 +13,10 @@ ctl=$4
 hid_dll=$5
 sim_dll=$6
 status=0
-known_dlls='^(kernel32|user32|gdi32|advapi32|msvcrt)\.dll$'
-# Not all of these are known DLLs on every Windows: they are loaded from the system folder by name.
-system_dlls='^(kernel32|user32|gdi32|advapi32|msvcrt|comctl32|comdlg32|hid|setupapi)\.dll$'
+known='kernel32|user32|gdi32|advapi32|msvcrt'
+known_dlls="^($known)\.dll$"
+# Besides those, these are not known DLLs on every Windows: loaded from the system folder by name.
+system_dlls="^($known|comctl32|comdlg32|hid|setupapi)\.dll$"
 
 # "DLL function" for each name a binary imports.
 imported_names() {

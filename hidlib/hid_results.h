@@ -11,8 +11,7 @@ enum OpenResult : int {
     kOpenNoHidInterfaces = 4,    // the system could not list the HID interfaces
     kOpenNotFound = 5,           // no interface is the adapter
     kOpenNoEvent = 6,            // the system could not give an event or the transfer lock
-    kOpenAccessDenied = kOpenResultRefused,
-    kOpenAdapterBusy = kOpenResultBusy,
+    // 7 and 8 are kOpenResultRefused and kOpenResultBusy of the library's contract.
 };
 
 enum ExchangeResult : int {

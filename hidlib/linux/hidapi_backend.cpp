@@ -41,7 +41,7 @@ hid_device* OpenFirstAdapter(int vendorId, int* result) {
         adapter = hid_open_path(at->path);
         if (!adapter && (errno == EACCES || errno == EPERM)) {
             NoteDenied(at->path);
-            *result = kOpenAccessDenied;
+            *result = kOpenResultRefused;
         }
     }
     hid_free_enumeration(interfaces);

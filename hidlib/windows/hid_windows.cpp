@@ -97,7 +97,7 @@ int TakeTransferLock(const HidSystemCalls& calls, AdapterIo* adapter) {
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
         return kOpenDone;
     calls.CloseHandle(adapter->transferLock);
-    return kOpenAdapterBusy;
+    return kOpenResultBusy;
 }
 
 void GiveBackTransferLock(const HidSystemCalls& calls, AdapterIo* adapter) {

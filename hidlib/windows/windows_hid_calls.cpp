@@ -8,8 +8,7 @@
 
 namespace {
 
-HidSystemCalls windowsCalls;
-bool windowsCallsLoaded;
+HidSystemCalls windowsCalls; // filled at the first use
 
 // Stand-ins for the search when a system library or one of its functions is missing: the open
 // then fails as on a system that cannot list its HID interfaces.
@@ -73,13 +72,11 @@ void LoadWindowsCalls(HidSystemCalls* calls) {
 } // namespace
 
 const HidSystemCalls& WindowsHidCalls() {
-    if (!windowsCallsLoaded) {
+    if (!WindowsHidCallsLoaded())
         LoadWindowsCalls(&windowsCalls);
-        windowsCallsLoaded = true;
-    }
     return windowsCalls;
 }
 
 bool WindowsHidCallsLoaded() {
-    return windowsCallsLoaded;
+    return windowsCalls.CreateFileW != nullptr;
 }

@@ -39,7 +39,7 @@ const std::tuple<const char*, int, std::array<FakeInterface, 3>, int, int, int> 
      2,
      {kHeldAdapter, kKeyboard},
      6,
-     kOpenAccessDenied,
+     kOpenResultRefused,
      -1},
 };
 
@@ -112,7 +112,7 @@ TEST(HidBackendTest, ExchangesEndInTheirResultsWithinTheTimeLimits) {
 TEST(HidBackendTest, OurProgramsTakeTurnsThroughTheTransferLock) {
     fakeHid = FakeHid{};
     fakeHid.lockHeldElsewhere = true;
-    EXPECT_EQ(Open(), kOpenAdapterBusy);
+    EXPECT_EQ(Open(), kOpenResultBusy);
     EXPECT_EQ(fakeHid.nowMs, kTransferLockWaitMs);
     EXPECT_EQ(fakeHid.readWriteOpens[0] + fakeHid.handlesOpen, 0) << "nothing opened or left";
     fakeHid.lockHeldElsewhere = false;
