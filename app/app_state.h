@@ -31,10 +31,14 @@ enum : int { kConfigFileNameSize = 512 };
 struct AppState {
     HINSTANCE instance;
     HWND mainWindow;
+    int dpi; // the main window's dots per inch, from its creation on
     HFONT controlFont;
     HACCEL accelerators;
     HWND progressWindow; // the modeless progress window while a transfer runs, else null
     MainControls controls;
+    // The control that had the focus when the window was last deactivated or a transfer took
+    // the focus away; null for none (the focus then returns to the window itself).
+    HWND focusedControl;
     // The name both file dialogs start from and leave the chosen path in; empty at start.
     char fileName[kConfigFileNameSize];
     // Set while the program itself writes the settings into the controls, whose change

@@ -15,6 +15,7 @@
 namespace {
 
 const DWORD kSettleMs = 100;
+const char kChooseControlModeText[] = "Choose a Control Mode before saving to the Tandemix.";
 const char kAdapterInUseText[] = "The Tandemix is in use by another program.\n\nTry again when "
                                  "that program has finished with it.";
 
@@ -65,6 +66,30 @@ void ShowProgress(const char* format, int dataPercent) {
     PumpPendingMessages();
 }
 
+// The list and the size boxes take no input while a transfer runs, so that the window shows
+// what was written, and a read never overwrites a half-typed value. The progress window and
+// the disabling take the focus away, so it is given back at the end.
+void HoldSettingsInput(bool hold) {
+    if (hold)
+        RememberFocusedControl();
+    const HWND settings[] = {app.controls.controlModeList, app.controls.xBox, app.controls.yBox};
+    for (HWND control : settings)
+        EnableWindow(control, !hold);
+    if (!hold && app.focusedControl)
+        SetFocus(app.focusedControl);
+}
+
+// A write stores the window's settings as the user sees them: a Control Mode must be chosen,
+// and a size the record replaces is confirmed first.
+bool ReadyToWrite() {
+    if (!ControlModeChosen()) {
+        MessageBoxA(app.mainWindow, kChooseControlModeText, kAppCaption, MB_ICONWARNING);
+        SetFocus(app.controls.controlModeList);
+        return false;
+    }
+    return ConfirmReplacedSizes();
+}
+
 // Closes the progress window, settles, and carries out a quit or close that arrived meanwhile.
 // Returns false when the command must end without its result box.
 bool EndTransfer() {
@@ -73,6 +98,7 @@ bool EndTransfer() {
     TransferState& transfer = app.transfer;
     if (!transfer.quitReceived && !transfer.closeRequested)
         WaitPumpingMessages(kSettleMs);
+    HoldSettingsInput(false);
     transfer.running = false;
     if (transfer.quitReceived) {
         transfer.quitReceived = false;
@@ -114,9 +140,10 @@ void ShowResult(const DeviceCommand& command, int result) {
 void RunDeviceCommand(const DeviceCommand& command) {
     if (RefusedDuringTransfer())
         return;
-    if (command.readsIntoWindow && !ConfirmUnsavedChanges())
+    if (command.readsIntoWindow ? !ConfirmUnsavedChanges() : !ReadyToWrite())
         return;
     app.transfer.running = true;
+    HoldSettingsInput(true);
     unsigned char record[kConfigRecordSize];
     if (!command.readsIntoWindow)
         BuildConfigRecord(record);

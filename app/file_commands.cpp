@@ -42,9 +42,30 @@ bool ChooseFileName(bool save) {
     return outcome == FileDialogOutcome::kChosen;
 }
 
+// Reads the file that the name buffer holds into the window.
+void LoadChosenConfigFile() {
+    unsigned char record[kConfigRecordSize];
+    switch (ReadConfigFile(app.fileName, record)) {
+        case kConfigFileDone:
+            break;
+        case kConfigFileNotOpened:
+            ShowFileError("Error opening the file");
+            return;
+        default:
+            ShowFileError("Invalid configuration file");
+            return;
+    }
+    ApplyConfigRecord(record);
+    MarkConfigurationUnchanged();
+    LayoutControls();
+    PlaceButtons();
+}
+
 } // namespace
 
 bool SaveConfigFile() {
+    if (!ConfirmReplacedSizes())
+        return false;
     unsigned char record[kConfigRecordSize];
     BuildConfigRecord(record);
     if (app.fileName[0] == '\0')
@@ -64,25 +85,20 @@ bool SaveConfigFile() {
 }
 
 void OpenConfigFile() {
+    if (ConfirmUnsavedChanges() && ChooseFileName(false))
+        LoadChosenConfigFile();
+}
+
+void OpenNamedConfigFile(const char* name, int length) {
     if (!ConfirmUnsavedChanges())
         return;
-    if (!ChooseFileName(false))
+    // A name cut to the buffer would open another file.
+    if (length >= kConfigFileNameSize) {
+        ShowFileError("Error opening the file");
         return;
-    unsigned char record[kConfigRecordSize];
-    switch (ReadConfigFile(app.fileName, record)) {
-        case kConfigFileDone:
-            break;
-        case kConfigFileNotOpened:
-            ShowFileError("Error opening the file");
-            return;
-        default:
-            ShowFileError("Invalid configuration file");
-            return;
     }
-    ApplyConfigRecord(record);
-    MarkConfigurationUnchanged();
-    LayoutControls();
-    PlaceButtons();
+    lstrcpynA(app.fileName, name, length + 1);
+    LoadChosenConfigFile();
 }
 
 bool ConfirmUnsavedChanges() {

@@ -1,9 +1,10 @@
 // The ten child controls, made from one table at their fixed client positions, and the keys
-// that move the focus round the list and the two buttons.
+// that move the focus round them.
 #include "app_state.h"
 #include "config_record.h"
 #include "main_window.h"
 #include "resource.h"
+#include "window_dpi.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ const UINT kMoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
 WNDPROC previousButtonProc;
 WNDPROC previousComboProc;
+WNDPROC previousNumberBoxProc;
 
 HWND ControlHandle(const ControlSpec& spec) {
     return app.controls.*spec.handle;
@@ -52,13 +54,20 @@ HWND ControlHandle(const ControlSpec& spec) {
 // control font, and the list and the buttons get their key handling.
 HWND CreateControl(const ControlSpec& spec) {
     HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
-    if (spec.kind == kNumberBox)
-        return CreateWindowExW(0, L"Edit", nullptr, kStyles[spec.kind], spec.x, spec.y, spec.width,
-                               spec.height, app.mainWindow, id, nullptr, nullptr);
+    if (spec.kind == kNumberBox) {
+        HWND box = CreateWindowExW(0, L"Edit", nullptr, kStyles[spec.kind], Scaled(spec.x),
+                                   Scaled(spec.y), Scaled(spec.width), Scaled(spec.height),
+                                   app.mainWindow, id, nullptr, nullptr);
+        // The wide-character call keeps the box a Unicode window.
+        previousNumberBoxProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NumberBoxKeyProc)));
+        return box;
+    }
     bool placedLater = spec.kind == kButton;
     HWND control = CreateWindowExA(0, kClassNames[spec.kind], spec.text, kStyles[spec.kind],
-                                   placedLater ? 0 : spec.x, placedLater ? 0 : spec.y, spec.width,
-                                   spec.height, app.mainWindow, id, nullptr, nullptr);
+                                   placedLater ? 0 : Scaled(spec.x),
+                                   placedLater ? 0 : Scaled(spec.y), Scaled(spec.width),
+                                   Scaled(spec.height), app.mainWindow, id, nullptr, nullptr);
     // In the 32-bit build SetWindowLongPtrA is SetWindowLongA with GWL_WNDPROC.
     if (spec.kind != kLabel) {
         WNDPROC keyProc = spec.kind == kList ? ComboKeyProc : ButtonKeyProc;
@@ -70,15 +79,15 @@ HWND CreateControl(const ControlSpec& spec) {
     return control;
 }
 
-void MoveControl(HWND control, int x, int y) {
-    SetWindowPos(control, nullptr, x, y, 0, 0, kMoveFlags);
+void MoveControl(const ControlSpec& spec) {
+    SetWindowPos(ControlHandle(spec), nullptr, Scaled(spec.x), Scaled(spec.y), 0, 0, kMoveFlags);
 }
 
 void MoveAndShowButtons() {
     for (const ControlSpec& spec : kControls) {
         if (spec.kind != kButton)
             continue;
-        MoveControl(ControlHandle(spec), spec.x, spec.y);
+        MoveControl(spec);
         ShowWindow(ControlHandle(spec), SW_SHOW);
     }
 }
@@ -87,33 +96,42 @@ bool ShiftHeld() {
     return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
 }
 
-// The focus cycle: list -> Save -> Read -> list with Tab, the other way with Shift+Tab.
-// Left and Right step between the buttons, Up goes to Save and Down to Read.
-HWND NextFocusFromButton(HWND button, WPARAM key) {
-    const MainControls& controls = app.controls;
-    bool onSave = button == controls.saveButton;
+// On a button, Left and Right step between the buttons, Up goes to Save and Down to Read.
+HWND ArrowTarget(WPARAM key) {
     switch (key) {
-        case VK_TAB:
-            if (ShiftHeld())
-                return onSave ? controls.controlModeList : controls.saveButton;
-            return onSave ? controls.readButton : controls.controlModeList;
         case VK_LEFT:
         case VK_UP:
-            return controls.saveButton;
+            return app.controls.saveButton;
         case VK_RIGHT:
         case VK_DOWN:
-            return controls.readButton;
+            return app.controls.readButton;
     }
     return nullptr;
 }
 
 } // namespace
 
-// 8.25 points: 33 quarter-points at the display's dots per inch.
+// Tab: list -> Save -> Read -> X -> Y -> list; Shift+Tab the other way. From a window outside
+// the cycle (the main window itself) Tab enters at the list and Shift+Tab at the Y box. A box
+// reached so has its number selected, to be typed over.
+void TabFrom(HWND from) {
+    bool backwards = ShiftHeld();
+    const MainControls& c = app.controls;
+    const HWND cycle[] = {c.controlModeList, c.saveButton, c.readButton, c.xBox, c.yBox};
+    const int count = sizeof(cycle) / sizeof(cycle[0]);
+    int at = backwards ? 0 : count - 1;
+    for (int i = 0; i < count; ++i)
+        if (cycle[i] == from)
+            at = i;
+    HWND next = cycle[(at + (backwards ? count - 1 : 1)) % count];
+    SetFocus(next);
+    if (next == c.xBox || next == c.yBox)
+        SendMessageW(next, EM_SETSEL, 0, -1);
+}
+
+// 8.25 points: 33 quarter-points at the window's dots per inch.
 void CreateControlFont() {
-    HDC context = GetDC(app.mainWindow);
-    int height = -MulDiv(33, GetDeviceCaps(context, LOGPIXELSY), 288);
-    ReleaseDC(app.mainWindow, context);
+    int height = -MulDiv(33, app.dpi, 288);
     app.controlFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0,
                                   "Microsoft Sans Serif");
@@ -135,12 +153,25 @@ void LayoutControls() {
             continue;
         if (spec.kind == kLabel)
             InvalidateRect(ControlHandle(spec), nullptr, FALSE);
-        MoveControl(ControlHandle(spec), spec.x, spec.y);
+        MoveControl(spec);
     }
     for (const ControlSpec& spec : kControls)
         if (spec.kind == kLabel || spec.kind == kList)
             ShowWindow(ControlHandle(spec), SW_SHOW);
     MoveAndShowButtons();
+}
+
+void RescaleControls() {
+    HFONT previousFont = app.controlFont;
+    CreateControlFont();
+    for (const ControlSpec& spec : kControls) {
+        SetWindowPos(ControlHandle(spec), nullptr, Scaled(spec.x), Scaled(spec.y),
+                     Scaled(spec.width), Scaled(spec.height), kMoveFlags & ~SWP_NOSIZE);
+        if (spec.kind != kNumberBox)
+            SendMessageA(ControlHandle(spec), WM_SETFONT, reinterpret_cast<WPARAM>(app.controlFont),
+                         TRUE);
+    }
+    DeleteObject(previousFont);
 }
 
 void PlaceButtons() {
@@ -150,17 +181,28 @@ void PlaceButtons() {
 
 LRESULT CALLBACK ButtonKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN) {
-        if (wParam == VK_RETURN) {
+        if (wParam == VK_RETURN)
             SendMessageA(window, BM_CLICK, 0, 0);
-        } else if (HWND next = NextFocusFromButton(window, wParam)) {
+        else if (wParam == VK_TAB)
+            TabFrom(window);
+        else if (HWND next = ArrowTarget(wParam))
             SetFocus(next);
-        }
     }
     return CallWindowProcA(previousButtonProc, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ComboKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == VK_TAB)
-        SetFocus(ShiftHeld() ? app.controls.readButton : app.controls.saveButton);
+        TabFrom(window);
     return CallWindowProcA(previousComboProc, window, message, wParam, lParam);
+}
+
+// An edit box has no use for Tab: the key moves the focus, and its character is dropped.
+LRESULT CALLBACK NumberBoxKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (wParam == VK_TAB && (message == WM_KEYDOWN || message == WM_CHAR)) {
+        if (message == WM_KEYDOWN)
+            TabFrom(window);
+        return 0;
+    }
+    return CallWindowProcW(previousNumberBoxProc, window, message, wParam, lParam);
 }

@@ -3,8 +3,10 @@
 #include "device_commands.h"
 #include "file_commands.h"
 #include "main_window.h"
+#include "outside_files.h"
 #include "resource.h"
 #include "settings_window.h"
+#include "window_dpi.h"
 #include "window_snap.h"
 
 namespace {
@@ -15,13 +17,14 @@ const int kClosedListHeight = 24;
 void ResizeList(int height) {
     RECT outer;
     GetWindowRect(app.controls.controlModeList, &outer);
-    SetWindowPos(app.controls.controlModeList, nullptr, 0, 0, outer.right - outer.left, height,
-                 SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    SetWindowPos(app.controls.controlModeList, nullptr, 0, 0, outer.right - outer.left,
+                 Scaled(height), SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 // The window's own state first: the controls need its handle and font.
 void Create(HWND window) {
     app.mainWindow = window;
+    app.dpi = WindowDpi(window);
     CreateControlFont();
     CreateMainControls();
     ShowScreenSize();
@@ -81,12 +84,32 @@ void Command(WORD id, WORD code) {
     }
 }
 
-// Tab on the window itself enters the focus cycle at the list (Shift+Tab: at its other end).
+// Tab on the window itself enters the focus cycle.
 void KeyDown(WPARAM key) {
-    if (key != VK_TAB)
-        return;
-    bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    SetFocus(shift ? app.controls.readButton : app.controls.controlModeList);
+    if (key == VK_TAB)
+        TabFrom(app.mainWindow);
+}
+
+// The default handling gives the focus to the window itself at every activation, so a message
+// box or another program would lose the user's place in the controls.
+bool Activate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocusedControl();
+        return false;
+    }
+    if (HIWORD(wParam) || !app.focusedControl || !IsWindowEnabled(app.focusedControl))
+        return false;
+    SetFocus(app.focusedControl);
+    return true;
+}
+
+// The window moved to a monitor of other dots per inch; the system proposes its new rectangle.
+void DpiChanged(WORD dpi, const RECT* proposed) {
+    app.dpi = dpi;
+    RescaleControls();
+    SetWindowPos(app.mainWindow, nullptr, proposed->left, proposed->top,
+                 proposed->right - proposed->left, proposed->bottom - proposed->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Paint(HWND window) {
@@ -97,12 +120,18 @@ void Paint(HWND window) {
 
 } // namespace
 
+void RememberFocusedControl() {
+    // Disabling a control takes the focus from it: there is then nothing new to remember.
+    if (HWND focus = GetFocus())
+        app.focusedControl = IsChild(app.mainWindow, focus) ? focus : nullptr;
+}
+
 void SnapSizingRect(WPARAM edge, RECT* rect) {
     RECT frame = {0, 0, 0, 0};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, TRUE);
+    AdjustMainWindowRect(&frame, app.dpi);
     SnapRect snapped = {rect->left, rect->top, rect->right, rect->bottom};
     SnapWindowRect(static_cast<int>(edge), frame.right - frame.left, frame.bottom - frame.top,
-                   &snapped);
+                   app.dpi, &snapped);
     rect->left = snapped.left;
     rect->top = snapped.top;
     rect->right = snapped.right;
@@ -126,6 +155,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_SIZING:
             SnapSizingRect(wParam, reinterpret_cast<RECT*>(lParam));
             return TRUE;
+        case WM_ACTIVATE:
+            if (Activate(wParam))
+                return 0;
+            break;
+        case WM_DPICHANGED:
+            DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_PAINT:
             Paint(window);
             return 0;
@@ -134,6 +170,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_KEYDOWN:
             KeyDown(wParam);
+            return 0;
+        case WM_DROPFILES:
+            OpenDroppedFile(reinterpret_cast<HDROP>(wParam));
             return 0;
         case WM_CLOSE:
             CloseMainWindow();

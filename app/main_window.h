@@ -8,11 +8,19 @@ void CreateControlFont();
 void CreateMainControls();
 void LayoutControls();
 void PlaceButtons();
+// After a change of the window's dots per inch: a new control font, and every control at its
+// new size and place.
+void RescaleControls();
 void SnapSizingRect(WPARAM edge, RECT* rect);
+// Keeps the control with the focus (if any) as the one to give the focus back to.
+void RememberFocusedControl();
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ButtonKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ComboKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK NumberBoxKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Tab or Shift+Tab pressed in `from`: the focus moves round the controls.
+void TabFrom(HWND from);
 
 void NewCommand();
 void ExitCommand();

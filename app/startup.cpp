@@ -11,9 +11,14 @@
 #include "device_transfer.h"
 #include "main_window.h"
 #include "message_routing.h"
+#include "outside_files.h"
 #include "resource.h"
 #include "settings_window.h"
 #include "system_library.h"
+#include "window_dpi.h"
+#include "window_snap.h"
+#include "window_dpi.h"
+#include "window_snap.h"
 
 VolumeQuery queryVolumeInformation = GetVolumeInformationA;
 
@@ -52,15 +57,28 @@ void RegisterMainWindowClass(HINSTANCE instance) {
     RegisterClassA(&windowClass);
 }
 
-// Its WM_CREATE makes the font and the controls and shows the screen size in the boxes.
+RECT MainWindowRect(int dpi) {
+    RECT outer = {0, 0, static_cast<LONG>(ScaleFrom96(kClientWidth, dpi)),
+                  static_cast<LONG>(ScaleFrom96(kClientHeight, dpi))};
+    AdjustMainWindowRect(&outer, dpi);
+    return outer;
+}
+
+// Its WM_CREATE makes the font and the controls and shows the screen size in the boxes. It is
+// made at the display's dots per inch; on a monitor of others it is sized again.
 void CreateMainWindow(HINSTANCE instance) {
     app.instance = instance;
     app.controls = MainControls{};
-    RECT outer = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);
-    CreateWindowExA(0, kMainClassName, kAppCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                    CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                    nullptr, instance, nullptr);
+    int displayDpi = WindowDpi(nullptr);
+    RECT outer = MainWindowRect(displayDpi);
+    CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kAppCaption, WS_OVERLAPPEDWINDOW,
+                    CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                    outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+    if (app.dpi == displayDpi)
+        return;
+    outer = MainWindowRect(app.dpi);
+    SetWindowPos(app.mainWindow, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
@@ -108,11 +126,13 @@ void DeleteControlFont() {
     app.controlFont = nullptr;
 }
 
-int RunUtility(HINSTANCE instance, int showCommand) {
+int RunUtility(HINSTANCE instance, const char* commandLine, int showCommand) {
     WarnIfRunFromDistributionDisc();
     BuildMainWindow(instance);
-    if (ProbeAdapterAtStartup())
+    if (ProbeAdapterAtStartup()) {
         ShowMainWindow(showCommand);
+        OpenCommandLineFile(commandLine);
+    }
     int exitCode = RunMessageLoop();
     DeleteControlFont();
     return exitCode;

@@ -18,5 +18,6 @@ bool ProbeAdapterAtStartup();
 void ShowMainWindow(int showCommand);
 void DeleteControlFont();
 
-// Every step in order, then the message loop; returns the exit code.
-int RunUtility(HINSTANCE instance, int showCommand);
+// Every step in order, the command line's file opened once the window shows, then the message
+// loop; returns the exit code.
+int RunUtility(HINSTANCE instance, const char* commandLine, int showCommand);

@@ -4,12 +4,12 @@
 
 namespace {
 
-long SnapLength(long proposed, long frame, long base, long step, bool tieToLarger) {
+long SnapLength(long proposed, long frame, long base, long step, int dpi, bool tieToLarger) {
     long lower = 0;
     long upper = 0;
     bool hasLower = false;
     for (long n = kSnapFirstStep; n <= kSnapLastStep; ++n) {
-        upper = base + step * n + frame;
+        upper = ScaleFrom96(base + step * n, dpi) + frame;
         if (upper > proposed)
             break;
         lower = upper;
@@ -25,11 +25,15 @@ long SnapLength(long proposed, long frame, long base, long step, bool tieToLarge
 
 } // namespace
 
-void SnapWindowRect(int edge, long frameWidth, long frameHeight, SnapRect* rect) {
+long ScaleFrom96(long pixels, int dpi) {
+    return (pixels * dpi + 48) / 96;
+}
+
+void SnapWindowRect(int edge, long frameWidth, long frameHeight, int dpi, SnapRect* rect) {
     long width =
-        SnapLength(rect->right - rect->left, frameWidth, kSnapWidthBase, kSnapWidthStep, true);
-    long height =
-        SnapLength(rect->bottom - rect->top, frameHeight, kSnapHeightBase, kSnapHeightStep, false);
+        SnapLength(rect->right - rect->left, frameWidth, kSnapWidthBase, kSnapWidthStep, dpi, true);
+    long height = SnapLength(rect->bottom - rect->top, frameHeight, kSnapHeightBase,
+                             kSnapHeightStep, dpi, false);
     if (edge == kSizingLeft || edge == kSizingTopLeft || edge == kSizingBottomLeft)
         rect->left = rect->right - width;
     else

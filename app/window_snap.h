@@ -1,5 +1,6 @@
 // Interactive resizing of the main window snaps to a grid of client sizes; the arithmetic
-// needs only the frame's extra width and height, so it stays free of the platform.
+// needs only the frame's extra width and height and the display's dots per inch, so it stays
+// free of the platform.
 #pragma once
 
 struct SnapRect {
@@ -31,5 +32,10 @@ enum : int {
     kSnapLastStep = 1023,
 };
 
-// Snaps the proposed outer rectangle in place; the dragged edge decides which sides move.
-void SnapWindowRect(int edge, long frameWidth, long frameHeight, SnapRect* rect);
+// The window's sizes are given at 96 dots per inch; at `dpi` they are scaled, halves rounded
+// up as MulDiv rounds them.
+long ScaleFrom96(long pixels, int dpi);
+
+// Snaps the proposed outer rectangle in place to the grid scaled to `dpi`; the dragged edge
+// decides which sides move.
+void SnapWindowRect(int edge, long frameWidth, long frameHeight, int dpi, SnapRect* rect);

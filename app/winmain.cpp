@@ -1,6 +1,6 @@
-// Entry of Tandemix.exe; the command line is not used.
+// Entry of Tandemix.exe: the command line may name a configuration file to open.
 #include "startup.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return RunUtility(instance, showCommand);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    return RunUtility(instance, commandLine, showCommand);
 }

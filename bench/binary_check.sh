@@ -16,7 +16,7 @@ status=0
 known='kernel32|user32|gdi32|advapi32|msvcrt'
 known_dlls="^($known)\.dll$"
 # Besides those, these are not known DLLs on every Windows: loaded from the system folder by name.
-system_dlls="^($known|comctl32|comdlg32|hid|setupapi)\.dll$"
+system_dlls="^($known|comctl32|comdlg32|shell32|hid|setupapi)\.dll$"
 
 # "DLL function" for each name a binary imports.
 imported_names() {

@@ -7,14 +7,17 @@ const char* const kControlModeNames[kControlModeCount] = {"ASCII", "Ext ASCII", 
 
 namespace {
 
-// The entry minus one (wrapping, so an empty box gives the largest value), or the screen's
-// size minus one when that falls outside the accepted range.
+// The entry is stored minus one, wrapping, so an empty box gives the largest value.
+bool EntryKept(unsigned int entry, unsigned int minimum, unsigned int maximum) {
+    unsigned int stored = entry - 1u;
+    return stored >= minimum && stored <= maximum;
+}
+
+// The entry minus one, or the screen's size minus one when the entry is not kept.
 unsigned int StoredSize(unsigned int entry, unsigned int minimum, unsigned int maximum,
                         int screenSize) {
-    unsigned int stored = entry - 1u;
-    if (stored < minimum || stored > maximum)
-        stored = static_cast<unsigned int>(screenSize) - 1u;
-    return stored;
+    return EntryKept(entry, minimum, maximum) ? entry - 1u
+                                              : static_cast<unsigned int>(screenSize) - 1u;
 }
 
 void PutBigEndian16(unsigned char* at, unsigned int value) {
@@ -27,6 +30,14 @@ unsigned int GetBigEndian16(const unsigned char* at) {
 }
 
 } // namespace
+
+bool WidthEntryKept(unsigned int widthEntry) {
+    return EntryKept(widthEntry, kMinStoredWidth, kMaxStoredWidth);
+}
+
+bool HeightEntryKept(unsigned int heightEntry) {
+    return EntryKept(heightEntry, kMinStoredHeight, kMaxStoredHeight);
+}
 
 void EncodeConfigRecord(const ConfigSettings& settings, int screenWidth, int screenHeight,
                         unsigned char record[kConfigRecordSize]) {

@@ -42,6 +42,11 @@ struct DecodedConfig {
     unsigned int height;  // 1-65536, to show in the Y box
 };
 
+// Whether the record keeps a size box's entry (as it would be read into widthEntry or
+// heightEntry) rather than storing the screen's size in its place.
+bool WidthEntryKept(unsigned int widthEntry);
+bool HeightEntryKept(unsigned int heightEntry);
+
 void EncodeConfigRecord(const ConfigSettings& settings, int screenWidth, int screenHeight,
                         unsigned char record[kConfigRecordSize]);
 DecodedConfig DecodeConfigRecord(const unsigned char record[kConfigRecordSize]);

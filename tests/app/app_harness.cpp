@@ -73,7 +73,8 @@ UINT postedMessage;
 WPARAM postedWParam;
 
 void CALLBACK PostOnceShown(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (IsWindowVisible(app.mainWindow) && KillTimer(nullptr, timer))
+    if (IsWindowVisible(app.mainWindow) && GetActiveWindow() == app.mainWindow &&
+        KillTimer(nullptr, timer))
         PostMessageA(app.mainWindow, postedMessage, postedWParam, 0);
 }
 
@@ -128,6 +129,18 @@ void PressKey(WORD key, bool control, bool shift) {
         ++count;
     }
     SendInput(count, inputs, sizeof(INPUT));
+    PumpMessages(60);
+}
+
+void ClickControl(HWND control) {
+    RECT box;
+    GetWindowRect(control, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
     PumpMessages(60);
 }
 

@@ -30,12 +30,16 @@ class WindowTest : public ::testing::Test {
     }
 };
 
-// Under the utility's own loop (RunUtility): posts the message once the main window shows.
+// Under the utility's own loop (RunUtility): posts the message once the main window shows and
+// is active (no message box is in front of it).
 void PostWhenMainWindowShown(UINT message, WPARAM wParam);
 
 // Real keyboard input through the platform's input queue, then the thread's messages routed as
 // the utility's own loop routes them.
 void PressKey(WORD key, bool control = false, bool shift = false);
+
+// A real left click in the middle of the control, then the messages routed.
+void ClickControl(HWND control);
 
 std::string WindowText(HWND window);
 int SelectedControlMode(); // -1 for none

@@ -96,7 +96,46 @@ TEST_F(DeviceCommands, FailuresAreReportedAndChangeNothing) {
             << "stops at the failed one";
         EXPECT_FALSE(adapter->open);
         ExpectSettings(2, "1920", "1080");
+        EXPECT_TRUE(IsWindowEnabled(app.controls.xBox));
     }
+}
+
+TEST_F(DeviceCommands, DuringATransferTheSettingsTakeNoInputAndTheFocusComesBackAfterIt) {
+    atProgress = [](int count) {
+        if (count != 5)
+            return;
+        ClickControl(app.controls.xBox);
+        for (int key : {VK_BACK, VK_BACK, VK_BACK, VK_BACK, int('8'), int('0'), int('0')})
+            PressKey(WORD(key));
+    };
+    Click(app.controls.saveButton, {{kAppCaption, IDOK}});
+    EXPECT_EQ("The configuration was successfully saved to the Tandemix", seen[0].text);
+    ExpectSettings(2, "1920", "1080");
+    EXPECT_EQ(0, memcmp("\x07\x7F", adapter->committed + 24, 2));
+    EXPECT_EQ(app.controls.saveButton, GetFocus()) << "where the click put it";
+}
+
+TEST_F(DeviceCommands, AWriteNeedsAControlModeAndNamesEachSizeThatTheScreensWillReplace) {
+    SendMessageA(app.controls.controlModeList, CB_SETCURSEL, WPARAM(-1), 0);
+    Click(app.controls.saveButton, {{kAppCaption, IDOK}});
+    EXPECT_EQ("Choose a Control Mode before saving to the Tandemix.", seen[0].text);
+    EXPECT_EQ(app.controls.controlModeList, GetFocus());
+    ShowSavedSettings(0, "125", "");
+    Click(app.controls.saveButton, {{kAppCaption, IDOK}, {kAppCaption, IDCANCEL}});
+    std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ("The X Size \"125\" is outside the accepted range, 641 to 15361.\n\nThe screen's "
+              "width, " +
+                  width + ", will be stored instead.",
+              seen[0].text);
+    EXPECT_EQ(0, std::string(seen[1].text)
+                     .find("The Y Size (empty) is outside the accepted "
+                           "range, 481 to 8641.\n\nThe screen's height, "));
+    EXPECT_EQ(app.controls.yBox, GetFocus());
+    EXPECT_EQ(0, adapter->callCount);
+    Click(app.controls.saveButton, {{kAppCaption, IDOK}, {kAppCaption, IDOK}, {kAppCaption, IDOK}});
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) - 1,
+              adapter->committed[24] * 256 + adapter->committed[25]);
+    ExpectSettings(0, "125", "");
 }
 
 TEST_F(DeviceCommands, AReadAsksAboutUnsavedChangesAndClearsTheFlagOnlyWhenItReplacedThem) {
@@ -109,8 +148,8 @@ TEST_F(DeviceCommands, AReadAsksAboutUnsavedChangesAndClearsTheFlagOnlyWhenItRep
     adapter->faults.absent = false;
     Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
     EXPECT_FALSE(app.configurationChanged);
-    MarkConfigurationChanged(); // a write neither asks nor clears
-    Click(app.controls.saveButton, {{kAppCaption, IDOK}});
+    MarkConfigurationChanged(); // a write neither asks nor clears (the read's 1 x 1 is replaced)
+    Click(app.controls.saveButton, {{kAppCaption, IDOK}, {kAppCaption, IDOK}, {kAppCaption, IDOK}});
     EXPECT_TRUE(app.configurationChanged);
 }
 
@@ -141,7 +180,7 @@ TEST_F(DeviceCommands, ClosingDuringAWriteLetsItCommitAndEndsTheProgram) {
             PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     };
     PostWhenMainWindowShown(WM_COMMAND, IDC_SAVE_TO_DEVICE);
-    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW)); // and no result box
+    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), "", SW_SHOW)); // and no result box
     EXPECT_EQ(32u, progressTexts.size());
     EXPECT_EQ(1, adapter->commitCount);
     EXPECT_FALSE(IsWindow(app.mainWindow));

@@ -1,6 +1,8 @@
 // File > Save and File > Open through the real file dialogs, and the unsaved-changes question.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -12,8 +14,9 @@
 
 #include "app_harness.h"
 #include "app_state.h"
-#include "ctl_commands.h"
 #include "config_record.h"
+#include "ctl_commands.h"
+#include "outside_files.h"
 #include "resource.h"
 #include "sim_library.h"
 
@@ -84,6 +87,47 @@ TEST_F(FileCommands, SaveWritesTheSettingsAndOpenShowsTheFirst512BytesOfAFile) {
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}}); // forgets the path
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}});
     EXPECT_EQ("Config.TNX", seen[0].text);
+}
+
+TEST_F(FileCommands, ASaveThatReplacesASizeAsksFirstAndCancelStoresNothing) {
+    std::string path = TestPath("replaced.tnx");
+    ShowSavedSettings(2, "99999", "1080");
+    MarkConfigurationChanged();
+    Command(IDM_FILE_SAVE, {{kAppCaption, IDCANCEL}});
+    EXPECT_EQ(0, seen[0].text.find("The X Size \"99999\" is outside the accepted range"));
+    EXPECT_EQ(app.controls.xBox, GetFocus());
+    EXPECT_TRUE(app.configurationChanged);
+    Command(IDM_FILE_SAVE, {{kAppCaption, IDOK}, {"Save File", IDOK, path.c_str()}});
+    EXPECT_EQ(RecordFile(2, GetSystemMetrics(SM_CXSCREEN), 1080), FileBytes(path));
+}
+
+// Dropped files come as the shell hands them over: a block of names after its header.
+HDROP DroppedFiles(const std::string& names) {
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 2);
+    DROPFILES* header = static_cast<DROPFILES*>(GlobalLock(block));
+    header->pFiles = sizeof(DROPFILES);
+    memcpy(header + 1, names.c_str(), names.size());
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+TEST_F(FileCommands, AFileNamedOnTheCommandLineOrDroppedOnTheWindowOpensAsOpenWould) {
+    std::string path = TestPath("outside.tnx"), other = TestPath("other.tnx");
+    WriteBytes(path, RecordFile(1, 1280, 1024));
+    OpenCommandLineFile(path.c_str());
+    ExpectSettings(1, "1280", "1024");
+    EXPECT_EQ(path, app.fileName);
+    for (const std::string& line : {"\"" + other + "\"", std::string(kConfigFileNameSize, 'a')}) {
+        Command(0, {{kAppCaption, IDOK}});
+        OpenCommandLineFile(line.c_str());
+        EXPECT_EQ("Error opening the file", seen[0].text);
+    }
+    WriteBytes(other, RecordFile(0, 800, 600));
+    MarkConfigurationChanged();
+    Command(0, {{kAppCaption, IDNO}});
+    SendMessageA(app.mainWindow, WM_DROPFILES, WPARAM(DroppedFiles(other + '\0' + path)), 0);
+    EXPECT_EQ(kQuestion, seen[0].text);
+    ExpectSettings(0, "800", "600");
 }
 
 TEST_F(FileCommands, FilesThatCannotBeOpenedAreReportedAndChangeNothing) {

@@ -10,6 +10,7 @@
 #include "app_state.h"
 #include "resource.h"
 #include "startup.h"
+#include "window_snap.h"
 
 namespace {
 
@@ -19,16 +20,64 @@ TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
     const MainControls& c = app.controls;
     const std::tuple<HWND, WORD, bool, HWND> steps[] = {
         {app.mainWindow, VK_TAB, false, c.controlModeList},
-        {app.mainWindow, VK_TAB, true, c.readButton},
+        {app.mainWindow, VK_TAB, true, c.yBox},
         {c.controlModeList, VK_TAB, false, c.saveButton},
-        {c.readButton, VK_TAB, false, c.controlModeList},
-        {c.controlModeList, VK_TAB, true, c.readButton},
+        {c.saveButton, VK_TAB, false, c.readButton},
+        {c.readButton, VK_TAB, false, c.xBox},
+        {c.xBox, VK_TAB, false, c.yBox},
+        {c.yBox, VK_TAB, false, c.controlModeList},
+        {c.controlModeList, VK_TAB, true, c.yBox},
+        {c.yBox, VK_TAB, true, c.xBox},
+        {c.xBox, VK_TAB, true, c.readButton},
         {c.saveButton, VK_RIGHT, false, c.readButton},
         {c.readButton, VK_LEFT, false, c.saveButton}};
     for (auto [from, key, shift, to] : steps) {
         SetFocus(from);
         PressKey(key, false, shift);
         EXPECT_EQ(to, GetFocus()) << key << " from " << WindowText(from);
+    }
+    PressKey(VK_RIGHT);
+    PressKey(VK_TAB); // into the X box, whose number is then typed over
+    PressKey('7');
+    ExpectSettings(2, "7", "1080");
+}
+
+// Left, top, width and height at 96 dots per inch, in creation order (the list's height is the
+// dropped one, which its window does not show).
+const int kLayoutAt96[][4] = {{388, 8, 136, 16},   {445, 30, 20, 20},   {150, 8, 96, 16},
+                              {390, 49, 50, 20},   {470, 49, 50, 20},   {155, 26, 84, 0},
+                              {128, 120, 134, 48}, {387, 120, 134, 48}, {390, 26, 50, 20},
+                              {470, 26, 50, 20}};
+
+// As started at the display's dots per inch (the runner's TANDEMIX_TEST_DPI, else 96), then moved
+// to a monitor of half as many again: the layout and the font are those at 96, scaled.
+TEST_F(MainWindow, TheLayoutAndTheFontScaleWithTheDotsPerInch) {
+    char setting[8] = "96";
+    GetEnvironmentVariableA("TANDEMIX_TEST_DPI", setting, sizeof(setting));
+    int dpi = atoi(setting);
+    RECT client;
+    GetClientRect(app.mainWindow, &client);
+    EXPECT_EQ(ScaleFrom96(625, dpi), client.right);
+    EXPECT_EQ(ScaleFrom96(220, dpi), client.bottom);
+    const MainControls& c = app.controls;
+    const HWND controls[] = {
+        c.screenSizeCaption, c.xLabel,     c.controlModeCaption, c.xSizeCaption, c.ySizeCaption,
+        c.controlModeList,   c.saveButton, c.readButton,         c.xBox,         c.yBox};
+    for (int pass = 0; pass < 2; ++pass, dpi = dpi * 3 / 2) {
+        LOGFONTA font;
+        GetObjectA(app.controlFont, sizeof(font), &font);
+        EXPECT_EQ(-MulDiv(33, dpi, 288), font.lfHeight) << dpi;
+        for (int i = 0; i < 10; ++i) {
+            RECT r;
+            GetWindowRect(controls[i], &r);
+            MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&r), 2);
+            const long seen[] = {r.left, r.top, r.right - r.left, i == 5 ? 0 : r.bottom - r.top};
+            for (int k = 0; k < 4; ++k)
+                EXPECT_EQ(ScaleFrom96(kLayoutAt96[i][k], dpi), seen[k]) << dpi << " " << i;
+        }
+        RECT proposed = {0, 0, 1200, 600};
+        SendMessageA(app.mainWindow, WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2),
+                     reinterpret_cast<LPARAM>(&proposed));
     }
 }
 
@@ -74,16 +123,18 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     SimReset(SimulatedAdapter());
     SimulatedAdapter()->faults.absent = true;
     ExpectWindows({{kAppCaption, IDOK}});
-    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW));
+    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), "", SW_SHOW));
     EXPECT_EQ(
         "** The Tandemix was not found **\n\nBe sure the Tandemix KB/MOUSE port\nis connected "
         "to this computer's USB port\n\n(Not the Tandemix Com Port connector)",
         seen[0].text);
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[0].icon);
     SimReset(SimulatedAdapter());
-    ExpectWindows({});
+    ExpectWindows({{kAppCaption, IDOK}}); // the command line's file, once the window shows
     PostWhenMainWindowShown(WM_CLOSE, 0);
-    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), SW_SHOW));
+    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), " \"Z:\\no such file\" ", SW_SHOW));
+    EXPECT_EQ("Error opening the file", seen[0].text);
+    EXPECT_TRUE(seen[0].owner);
     EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
 }

@@ -28,6 +28,8 @@ TEST(ConfigRecord, EncodesEveryByteAndDecodesBack) {
         EXPECT_EQ(row[5], decoded.controlModeIndex);
         EXPECT_EQ(row[6], int(decoded.width));
         EXPECT_EQ(row[7], int(decoded.height));
+        EXPECT_EQ(row[6] == row[1], WidthEntryKept(unsigned(row[1])));
+        EXPECT_EQ(row[7] == row[2], HeightEntryKept(unsigned(row[2])));
         EXPECT_EQ(row[5], record[16]);
         EXPECT_EQ(row[6] - 1, record[24] * 256 + record[25]);
         EXPECT_EQ(row[7] - 1, record[26] * 256 + record[27]);

@@ -21,10 +21,18 @@ TEST(WindowSnap, PicksTheNearestGridSize) {
     };
     for (const auto& row : rows) {
         SnapRect rect = {100, 50, 100 + row[0] + kFrameWidth, 50 + row[1] + kFrameHeight};
-        SnapWindowRect(kSizingBottomRight, kFrameWidth, kFrameHeight, &rect);
+        SnapWindowRect(kSizingBottomRight, kFrameWidth, kFrameHeight, 96, &rect);
         EXPECT_EQ(row[2] + kFrameWidth, rect.right - rect.left) << row[0];
         EXPECT_EQ(row[3] + kFrameHeight, rect.bottom - rect.top) << row[1];
     }
+}
+
+// At 144 dots per inch the grid is 1.5 times as large: client widths 511.5 (512) + 96 n.
+TEST(WindowSnap, TheGridScalesWithTheDotsPerInch) {
+    SnapRect rect = {0, 0, 560 + kFrameWidth, 100 + kFrameHeight}; // halfway between 512 and 608
+    SnapWindowRect(kSizingBottomRight, kFrameWidth, kFrameHeight, 144, &rect);
+    EXPECT_EQ(608 + kFrameWidth, rect.right);
+    EXPECT_EQ(464 + kFrameHeight, rect.bottom); // (117 + 4 * 48) * 1.5, rounded
 }
 
 // The sides opposite the dragged edges stay; a fresh window's size snaps to 597 by 309.
@@ -37,7 +45,7 @@ TEST(WindowSnap, TheDraggedEdgesMove) {
     for (const auto& row : rows) {
         SnapRect rect = {200, 100, 200 + 625 + kFrameWidth, 100 + 220 + kFrameHeight};
         const SnapRect before = rect;
-        SnapWindowRect(row[0], kFrameWidth, kFrameHeight, &rect);
+        SnapWindowRect(row[0], kFrameWidth, kFrameHeight, 96, &rect);
         const long width = 597 + kFrameWidth, height = 309 + kFrameHeight;
         EXPECT_EQ(row[1] ? before.right - width : before.left, rect.left) << row[0];
         EXPECT_EQ(row[1] ? before.right : before.left + width, rect.right) << row[0];
