@@ -2,8 +2,8 @@
 # Prints the shipped binaries' sizes against their limits and what they import; fails when a
 # binary is over its limit, imports statically a DLL other than Windows' known DLLs (which are
 # always taken from the system folder) and Tandemix.dll, names any other DLL than the system's
-# to load at first use, imports a name that its DLL does not export, or when our own code calls
-# a heap allocator.
+# to load at first use, imports a name that its DLL does not export, lacks its manifest, or when
+# our own code calls a heap allocator.
 # Usage: binary_check.sh objdump nm Tandemix.exe tandemixctl.exe Tandemix.dll simulated-Tandemix.dll
 #        our-libs...
 objdump=$1
@@ -75,6 +75,17 @@ for program in "$exe" "$ctl"; do
             echo "  all exported by $library"
         fi
     done
+done
+
+# The manifests are embedded as text: both programs run with the user's rights, and the utility
+# uses the version 6 common controls and scales itself to each monitor.
+for wanted in "$exe:asInvoker" "$exe:Common-Controls" "$exe:PerMonitorV2" "$ctl:asInvoker"; do
+    program=${wanted%:*}
+    if grep -q "${wanted##*:}" "$program"; then
+        echo "$(basename "$program")'s manifest: ${wanted##*:}"
+    else
+        echo "$(basename "$program") has no manifest saying ${wanted##*:}"; status=1
+    fi
 done
 
 # The C runtime's start-up allocates; our own code must not.
