@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures, builds and runs every preset's tests: the portable core natively and under the
-# sanitizers, and both Windows builds under Wine inside a private Xvfb and wineserver.
-# Usage: scripts/test.sh [preset...]   (default: native sanitize win64 win32)
+# Configures, builds and runs every preset's tests: the portable core natively, under the
+# sanitizers and its fuzz targets, and both Windows builds under Wine inside a private Xvfb and
+# wineserver.
+# Usage: scripts/test.sh [preset...]   (default: native sanitize fuzz win64 win32)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -11,7 +12,7 @@ source scripts/wine-session.sh
 trap stop_session EXIT
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(native sanitize win64 win32)
+[ ${#presets[@]} -gt 0 ] || presets=(native sanitize fuzz win64 win32)
 total_passed=0
 total_failed=0
 total_not_run=0
@@ -22,7 +23,7 @@ not_run=()
 print_benchmark_figures() {
     [ -f "$1" ] || return 0
     awk '/^[0-9]+\/[0-9]+ Test: /{name=$3}
-         /^Output:/{if (name ~ /_bench$|^binary_check$/) {getline; shown=1; print "-- " name; next}}
+         /^Output:/{if (name ~ /_bench$|^binary_check$|^fuzz_/) {getline; shown=1; print "-- " name; next}}
          /^<end of output>/{shown=0}
          shown' "$1"
 }
