@@ -6,13 +6,14 @@ set -euo pipefail
 need_cmds=(cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix
   i686-w64-mingw32-windres wine wineserver Xvfb xdotool import python3 pgrep script)
 packages=(cmake ninja-build g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool
-  imagemagick libgtest-dev googletest python3 clang-format libhidapi-dev procps bsdutils)
+  imagemagick libgtest-dev googletest python3 clang-format libhidapi-dev procps bsdutils fonts-wine)
 
 missing=0
 for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing=1; done
 [ -d /usr/src/googletest/googletest ] || missing=1
 [ -f /usr/include/hidapi/hidapi.h ] || missing=1
 [ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] || missing=1
+[ -f /usr/share/wine/fonts/sserife.fon ] || missing=1
 if [ "$missing" = 0 ]; then exit 0; fi
 
 SUDO=""
