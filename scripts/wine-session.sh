@@ -1,7 +1,10 @@
 # Sourced by the run and test commands: a private Xvfb display (when none is given), a Wine
 # prefix inside the build tree, and one persistent wineserver, all stopped by pid at the end.
 session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Windows on our private Xvfb are unmanaged; on a display of the user's own they are normal
+# managed, decorated windows, in a prefix (and so a wineserver) of their own.
 session_prefix=$session_root/build/wineprefix
+[ -z "${DISPLAY:-}" ] || session_prefix=$session_root/build/wineprefix-desktop
 export WINEPREFIX=${WINEPREFIX:-$session_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -43,6 +46,7 @@ set_up_prefix() {
         session_reg 'HKCU\Software\Wine\Fonts\Replacements' 'Microsoft Sans Serif' 'MS Sans Serif' ||
         return 1
     # Unmanaged windows show and close at once instead of waiting for a window manager.
+    [ -n "$session_xvfb_pid" ] || return 0
     session_reg 'HKCU\Software\Wine\X11 Driver' Managed N &&
         session_reg 'HKCU\Software\Wine\X11 Driver' Decorated N
 }
