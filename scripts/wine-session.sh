@@ -59,7 +59,8 @@ start_session() {
     if [ -z "${DISPLAY:-}" ]; then
         local n=91
         while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        # In a session of its own, so that a Ctrl+C does not end it before the programs on it.
+        setsid Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
         session_xvfb_pid=$!
         export DISPLAY=":$n"
         for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
@@ -91,7 +92,7 @@ stop_session() {
     if [ -n "$session_owns_server" ]; then
         wineserver -k >/dev/null 2>&1 || true
     fi
-    [ -n "$session_xvfb_pid" ] && kill "$session_xvfb_pid" 2>/dev/null
+    if [ -n "$session_xvfb_pid" ]; then kill "$session_xvfb_pid" 2>/dev/null || true; fi
     wait 2>/dev/null
     session_started=""
     session_owns_server=""
