@@ -16,6 +16,12 @@ for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing=1; don
 [ -f /usr/share/wine/fonts/sserife.fon ] || missing=1
 if [ "$missing" = 0 ]; then exit 0; fi
 
+absent=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f '${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || absent+=("$p")
+done
+echo "Installing through apt: ${absent[*]:-${packages[*]}}." >&2
+echo "A first run takes several minutes: this install, then the Wine prefix." >&2
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
