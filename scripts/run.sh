@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the utility and starts it under Wine beside the simulated adapter's Tandemix.dll.
-# Without a DISPLAY it starts a private Xvfb, saves a screenshot and runs until Ctrl+C.
+# On the user's display the window is a normal one; without a DISPLAY it starts a private Xvfb
+# and saves a screenshot. Either way it runs until the window is closed or Ctrl+C.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,6 +28,8 @@ start_session
 echo "Tandemix.exe ($preset) against the simulated adapter; its state: $root/$run_dir/TandemixSim.txt"
 (cd "$run_dir" && exec wine Tandemix.exe) &
 app_pid=$!
+# Ctrl+C is the way to stop it: the program, Xvfb and our wineserver go, and the status is 0.
+trap 'kill "$app_pid" 2>/dev/null; exit 0' INT
 if [ "$own_display" = 1 ]; then
     xdotool search --sync --name "Tandemix Configuration Utility" >/dev/null 2>&1 || true
     sleep 0.5

@@ -7,7 +7,7 @@ need_cmds=(cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32
   i686-w64-mingw32-windres wine wineserver Xvfb xdotool import python3 pgrep script)
 packages=(cmake ninja-build g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool
   imagemagick libgtest-dev googletest python3 clang-format libhidapi-dev procps bsdutils
-  libclang-rt-14-dev)
+  libclang-rt-14-dev fonts-wine)
 
 missing=0
 for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing=1; done
@@ -15,8 +15,15 @@ for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing=1; don
 [ -f /usr/include/hidapi/hidapi.h ] || missing=1
 compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || missing=1
 [ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] || missing=1
+[ -f /usr/share/wine/fonts/sserife.fon ] || missing=1
 if [ "$missing" = 0 ]; then exit 0; fi
 
+absent=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f '${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || absent+=("$p")
+done
+echo "Installing through apt: ${absent[*]:-${packages[*]}}." >&2
+echo "A first run takes several minutes: this install, then the Wine prefix." >&2
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive

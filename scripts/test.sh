@@ -7,6 +7,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/setup.sh || { echo "setup failed"; exit 1; }
+unset DISPLAY # the tests run in a private Xvfb even on a desktop
 # shellcheck source=wine-session.sh
 source scripts/wine-session.sh
 trap stop_session EXIT

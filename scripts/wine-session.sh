@@ -1,7 +1,11 @@
-# Sourced by the run and test commands: a private Xvfb display (when none is given), the Wine
+# Sourced by the run and test commands: a private Xvfb display (when none is given), a Wine
 # prefix inside the build tree, and one persistent wineserver, all stopped by pid at the end.
 session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$session_root/build/wineprefix}
+# Windows on our private Xvfb are unmanaged; on a display of the user's own they are normal
+# managed, decorated windows, in a prefix (and so a wineserver) of their own.
+session_prefix=$session_root/build/wineprefix
+[ -z "${DISPLAY:-}" ] || session_prefix=$session_root/build/wineprefix-desktop
+export WINEPREFIX=${WINEPREFIX:-$session_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
@@ -30,25 +34,45 @@ if ! wine_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
     case ":$PATH:" in *":$session_wine_bin:"*) ;; *) export PATH="$session_wine_bin:$PATH" ;; esac
 fi
 
+# Wine's own fonts (fonts-wine): Debian's Wine looks for them under "/usr/share/wine\../fonts", a
+# path its file lookup refuses, so they are linked into the prefix's Fonts folder. The control
+# font, Microsoft Sans Serif, is then read from Wine's MS Sans Serif, a face of the same metrics;
+# without them Wine takes a wider face that cuts the labels off, and the caption buttons have no
+# Marlett symbols.
+session_prefix_steps=2 # raise it when set_up_prefix changes, so existing prefixes get it too
+set_up_prefix() {
+    [ -f /usr/share/wine/fonts/sserife.fon ] &&
+        ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" &&
+        session_reg 'HKCU\Software\Wine\Fonts\Replacements' 'Microsoft Sans Serif' 'MS Sans Serif' ||
+        return 1
+    # Unmanaged windows show and close at once instead of waiting for a window manager.
+    [ -n "$session_xvfb_pid" ] || return 0
+    session_reg 'HKCU\Software\Wine\X11 Driver' Managed N &&
+        session_reg 'HKCU\Software\Wine\X11 Driver' Decorated N
+}
+
+session_reg() {
+    wine reg add "$1" /v "$2" /d "$3" /f </dev/null >/dev/null 2>&1
+}
+
 start_session() {
     if [ -z "${DISPLAY:-}" ]; then
         local n=91
         while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        # In a session of its own, so that a Ctrl+C does not end it before the programs on it.
+        setsid Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
         session_xvfb_pid=$!
         export DISPLAY=":$n"
         for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
     fi
-    # The stamp is written only when every step worked, so the steps run again on our own prefix
-    # left half-made; a prefix given through WINEPREFIX is set up only when it is new.
-    if [ ! -f "$WINEPREFIX/tandemix-prefix-ready" ] &&
-        { [ "$WINEPREFIX" = "$session_root/build/wineprefix" ] || [ ! -f "$WINEPREFIX/system.reg" ]; }; then
+    # The stamp holds the version of the steps and is written only when every step worked, so
+    # the steps run again on our own prefix left half-made or made by older steps; a prefix
+    # given through WINEPREFIX is set up only when it is new.
+    if [ "$(cat "$WINEPREFIX/tandemix-prefix-ready" 2>/dev/null)" != "$session_prefix_steps" ] &&
+        { [ "$WINEPREFIX" = "$session_prefix" ] || [ ! -f "$WINEPREFIX/system.reg" ]; }; then
         mkdir -p "$WINEPREFIX"
-        # Unmanaged windows show and close at once instead of waiting for a window manager.
-        wineboot -i </dev/null >/dev/null 2>&1 &&
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 &&
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1 &&
-            wineserver -w && touch "$WINEPREFIX/tandemix-prefix-ready" ||
+        wineboot -i </dev/null >/dev/null 2>&1 && set_up_prefix && wineserver -w &&
+            echo "$session_prefix_steps" >"$WINEPREFIX/tandemix-prefix-ready" ||
             echo "warning: the Wine prefix $WINEPREFIX could not be set up" >&2
     fi
     # "wineserver -w" returns at once when no server runs for the prefix; one that is already
@@ -68,7 +92,7 @@ stop_session() {
     if [ -n "$session_owns_server" ]; then
         wineserver -k >/dev/null 2>&1 || true
     fi
-    [ -n "$session_xvfb_pid" ] && kill "$session_xvfb_pid" 2>/dev/null
+    if [ -n "$session_xvfb_pid" ]; then kill "$session_xvfb_pid" 2>/dev/null || true; fi
     wait 2>/dev/null
     session_started=""
     session_owns_server=""
