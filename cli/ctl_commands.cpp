@@ -33,7 +33,6 @@ const char kUsage[] =
     "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed\n"
     "(watch: a unit failed), 4 verify found a difference.\n";
 const char kVersion[] = "tandemixctl 1.00\n";
-const char kTemporarySuffix[] = ".tandemixctl-new";
 const int kWatchPollMs = 250;
 
 bool progressShown;
@@ -132,31 +131,21 @@ bool LoadConfigFile(const char* path, unsigned char record[kConfigRecordSize]) {
 }
 
 bool SaveConfigFile(const char* path, const unsigned char record[kConfigRecordSize]) {
-    char temporary[1024];
-    if (strlen(path) + sizeof(kTemporarySuffix) > sizeof(temporary)) {
-        Complain("%s: the name is too long", path);
-        return false;
-    }
     char reason[256];
-    if (!MayReplaceFile(path, reason, sizeof(reason))) {
-        Complain("%s: cannot be replaced: %s", path, reason);
-        return false;
+    switch (WriteConfigFile(path, record, reason, sizeof(reason))) {
+        case kConfigFileDone:
+            return true;
+        case kConfigFileNameTooLong:
+            Complain("%s: %s", path, reason);
+            break;
+        case kConfigFileNotReplaced:
+            Complain("%s: cannot be replaced: %s", path, reason);
+            break;
+        default: // the file beside it, which took the bytes first
+            Complain("%s%s: cannot be written: %s", path, kConfigFileTemporarySuffix, reason);
+            break;
     }
-    snprintf(temporary, sizeof(temporary), "%s%s", path, kTemporarySuffix);
-    int result = WriteConfigFile(temporary, record);
-    if (result != kConfigFileDone) {
-        const char* reason =
-            result == kConfigFileNotOpened ? strerror(errno) : "not all 512 bytes reached the disk";
-        Complain("%s: cannot be written: %s", temporary, reason);
-        remove(temporary);
-        return false;
-    }
-    if (!ReplaceFileWith(temporary, path, reason, sizeof(reason))) {
-        Complain("%s: cannot be replaced: %s", path, reason);
-        remove(temporary);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 // The record the utility builds from its window after showing `shown` there. Sizes outside the

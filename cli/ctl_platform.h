@@ -4,14 +4,6 @@
 // Whether stderr is a terminal, where a progress line is useful.
 bool StderrIsTerminal();
 
-// Whether `path` is missing or a file that the user may change; else puts the reason in `reason`.
-// A read-only file or a folder is left as it is rather than replaced.
-bool MayReplaceFile(const char* path, char* reason, int reasonSize);
-
-// Moves the finished file `temporary` over `target`, replacing it in one step; on failure puts
-// the system's reason in `reason`.
-bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize);
-
 // Puts in `text` why no adapter could be opened when the system knows more than that none was
 // found; false when it does not.
 bool ExplainMissingAdapter(char* text, int size);

@@ -2,19 +2,63 @@
 // over a short file and an open never shows bytes the file did not have.
 #include "config_file.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
-int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize]) {
+#include "file_replace.h"
+
+const char kConfigFileTemporarySuffix[] = ".tandemix-new";
+
+namespace {
+
+void PutReason(char* reason, int reasonSize, const char* text) {
+    size_t length = strlen(text) < static_cast<size_t>(reasonSize) ? strlen(text) : reasonSize - 1u;
+    memcpy(reason, text, length);
+    reason[length] = '\0';
+}
+
+int WriteRecordTo(const char* path, const unsigned char record[kConfigRecordSize], char* reason,
+                  int reasonSize) {
     FILE* file = fopen(path, "wbS"); // S: sequential access, where the C runtime knows it
-    if (!file)
+    if (!file) {
+        PutReason(reason, reasonSize, strerror(errno));
         return kConfigFileNotOpened;
+    }
     // The bytes reach the disk at the flush; a full disk shows only there, and some C runtimes
     // do not report it from the close.
     bool written = fwrite(record, 1, kConfigRecordSize, file) == kConfigRecordSize &&
                    fflush(file) == 0 && !ferror(file);
     bool closed = fclose(file) == 0;
-    return written && closed ? kConfigFileDone : kConfigFileNotWritten;
+    if (written && closed)
+        return kConfigFileDone;
+    PutReason(reason, reasonSize, "not all 512 bytes reached the disk");
+    return kConfigFileNotWritten;
+}
+
+} // namespace
+
+int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize], char* reason,
+                    int reasonSize) {
+    char unused[256];
+    if (!reason || reasonSize <= 0) {
+        reason = unused;
+        reasonSize = sizeof(unused);
+    }
+    char temporary[kConfigFilePathSize + sizeof(kConfigFileTemporarySuffix)];
+    if (strlen(path) >= kConfigFilePathSize) {
+        PutReason(reason, reasonSize, "the name is too long");
+        return kConfigFileNameTooLong;
+    }
+    if (!MayReplaceFile(path, reason, reasonSize))
+        return kConfigFileNotReplaced;
+    strcat(strcpy(temporary, path), kConfigFileTemporarySuffix);
+    int result = WriteRecordTo(temporary, record, reason, reasonSize);
+    if (result == kConfigFileDone && !ReplaceFileWith(temporary, path, reason, reasonSize))
+        result = kConfigFileNotReplaced;
+    if (result != kConfigFileDone)
+        remove(temporary);
+    return result;
 }
 
 int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize],

@@ -5,14 +5,23 @@
 
 enum ConfigFileResult : int {
     kConfigFileDone = 0,
-    kConfigFileNotOpened = 1,  // the file could not be opened (or created)
-    kConfigFileNotWritten = 2, // not all 512 bytes reached the file (a full disk shows here)
-    kConfigFileTooShort = 3,   // the file holds fewer than 512 bytes; nothing was taken from it
-    kConfigFileNotRead = 4,    // opened, but reading failed (a folder, a device error)
+    kConfigFileNotOpened = 1,   // the file could not be opened (or created)
+    kConfigFileNotWritten = 2,  // not all 512 bytes reached the file (a full disk shows here)
+    kConfigFileTooShort = 3,    // the file holds fewer than 512 bytes; nothing was taken from it
+    kConfigFileNotRead = 4,     // opened, but reading failed (a folder, a device error)
+    kConfigFileNotReplaced = 5, // a folder, a read-only file or one another program holds
+    kConfigFileNameTooLong = 6,
 };
 
-// Creates or replaces the file with the record's 512 bytes.
-int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize]);
+enum : int { kConfigFilePathSize = 1024 }; // the longest name a file may have, its end included
+extern const char kConfigFileTemporarySuffix[];
+
+// Creates or replaces the file with the record's 512 bytes. They go to a file of the same name
+// and kConfigFileTemporarySuffix beside it first, which replaces `path` only once all of them
+// have reached the disk, so a failed save leaves an existing file as it was. On failure puts the
+// system's reason in `reason`, when given.
+int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize],
+                    char* reason = nullptr, int reasonSize = 0);
 // Fills the record from the file's first 512 bytes; leaves it unchanged on any failure. Puts the
 // number of bytes it could read (at most 512) in *bytesRead, when given.
 int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize],

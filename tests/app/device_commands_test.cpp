@@ -122,10 +122,9 @@ TEST_F(DeviceCommands, AWriteNeedsAControlModeAndNamesEachSizeThatTheScreensWill
     EXPECT_EQ(app.controls.controlModeList, GetFocus());
     ShowSavedSettings(0, "125", "");
     Click(app.controls.saveButton, {{kAppCaption, IDOK}, {kAppCaption, IDCANCEL}});
-    std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ("The X Size \"125\" is outside the accepted range, 641 to 15361.\n\nThe screen's "
               "width, " +
-                  width + ", will be stored instead.",
+                  std::to_string(GetSystemMetrics(SM_CXSCREEN)) + ", will be stored instead.",
               seen[0].text);
     EXPECT_EQ(0, std::string(seen[1].text)
                      .find("The Y Size (empty) is outside the accepted "

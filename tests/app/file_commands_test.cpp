@@ -35,7 +35,8 @@ std::string TestPath(const char* name, const char* preparedFolder = nullptr) {
     if (preparedFolder && GetFileAttributesA((path + "ready").c_str()) == INVALID_FILE_ATTRIBUTES)
         return "";
     path += name;
-    DeleteFileA(path.c_str());
+    if (!preparedFolder)
+        DeleteFileA(path.c_str());
     return path;
 }
 
@@ -117,7 +118,8 @@ TEST_F(FileCommands, AFileNamedOnTheCommandLineOrDroppedOnTheWindowOpensAsOpenWo
     OpenCommandLineFile(path.c_str());
     ExpectSettings(1, "1280", "1024");
     EXPECT_EQ(path, app.fileName);
-    for (const std::string& line : {"\"" + other + "\"", std::string(kConfigFileNameSize, 'a')}) {
+    for (const std::string& line : // missing, too long for the name buffer, a folder
+         {"\"" + other + "\"", std::string(kConfigFileNameSize, 'a'), TestPath("")}) {
         Command(0, {{kAppCaption, IDOK}});
         OpenCommandLineFile(line.c_str());
         EXPECT_EQ("Error opening the file", seen[0].text);
@@ -130,14 +132,22 @@ TEST_F(FileCommands, AFileNamedOnTheCommandLineOrDroppedOnTheWindowOpensAsOpenWo
     ExpectSettings(0, "800", "600");
 }
 
-TEST_F(FileCommands, FilesThatCannotBeOpenedAreReportedAndChangeNothing) {
-    std::string path = TestPath("bad.tnx");
-    for (int size : {0, 28, 511, -1}) { // -1: a full file that another program holds
-        WriteBytes(path, RecordFile(1, 1600, 900).substr(0, size < 0 ? 512 : size));
+// A file of 512 bytes or more shows its first 512; any other gets its message and changes nothing.
+TEST_F(FileCommands, FilesOfEverySizeOpenOnlyWhenTheyHoldARecord) {
+    std::string path = TestPath("sized.tnx");
+    const std::string bytes = RecordFile(1, 1600, 900) + std::string(1 << 20, '\x7F');
+    for (int size : {0, 1, 511, 512, 513, 1 << 20, -1}) { // -1: a full file another program holds
+        ShowSavedSettings(2, "1920", "1080");
+        WriteBytes(path, bytes.substr(0, size < 0 ? 512 : size));
         HANDLE lock = size < 0 ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                              0, nullptr)
                                : INVALID_HANDLE_VALUE;
         MarkConfigurationChanged();
+        if (size >= 512) {
+            Command(IDM_FILE_OPEN, {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}});
+            ExpectSettings(1, "1600", "900");
+            continue;
+        }
         Command(IDM_FILE_OPEN,
                 {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}, {kAppCaption, IDOK}});
         CloseHandle(lock);
@@ -148,15 +158,29 @@ TEST_F(FileCommands, FilesThatCannotBeOpenedAreReportedAndChangeNothing) {
     }
 }
 
-TEST_F(FileCommands, FilesThatCannotBeWrittenAreReportedAndKeepTheUnsavedFlag) {
-    for (const char* folder : {"readonly", "full"}) {
-        std::string path = TestPath("config.tnx", folder);
-        if (path.empty())
-            GTEST_SKIP() << "no " << folder << " file system was prepared (mounting needs root)";
+// Saves over a file on a read-only and on a full file system (prepared as root), over a read-only
+// file and over one another program holds: each is reported, and the file stays whole.
+TEST_F(FileCommands, ASaveThatFailsIsReportedAndLeavesTheFileItWouldReplaceWhole) {
+    for (const char* where : {"readonly", "full", "read-only file", "held file"}) {
+        bool fixture = strchr(where, ' ') == nullptr;
+        std::string path = fixture ? TestPath("config.tnx", where) : TestPath("kept.tnx");
+        if (path.empty()) // not prepared: mounting needs root
+            continue;
+        if (!fixture)
+            WriteBytes(path, RecordFile(0, 800, 600));
+        std::string before = FileBytes(path);
+        if (where[0] == 'r' && !fixture)
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        HANDLE lock = where[0] == 'h' ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
         MarkConfigurationChanged();
-        Command(IDM_FILE_SAVE, {{"Save File", IDOK, path.c_str()}, {kAppCaption, IDOK}});
-        EXPECT_EQ("Error saving the file", seen[1].text) << folder;
-        ExpectSettings(2, "1920", "1080");
+        Command(IDM_FILE_SAVE,
+                {{"Save File", IDOK, path.c_str()}, {"Save File", IDYES}, {kAppCaption, IDOK}});
+        CloseHandle(lock);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ("Error saving the file", seen[2].text) << where;
+        EXPECT_EQ(before, FileBytes(path)) << where;
         EXPECT_TRUE(app.configurationChanged);
     }
 }

@@ -16,8 +16,7 @@
 const unsigned char kCommand[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
 constexpr FakeInterface kAdapter = {kAdapterVendorId, 0xFF00, 7, 7, false};
 constexpr FakeInterface kHeldAdapter = {kAdapterVendorId, 0xFF00, 7, 7, true};
-constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7,
-                                     true}; // of the adapter's vendor
+constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7, true}; // the same vendor
 static DeviceRecord device, other;
 static unsigned char receive[kExchangeAreaSize];
 
@@ -35,12 +34,7 @@ const std::tuple<const char*, int, std::array<FakeInterface, 3>, int, int, int> 
     {"a keyboard collection", 1, {kKeyboard}, 6, kOpenNotFound, -1},
     {"seven-byte input reports asked for", 1, {kAdapter}, 7, kOpenUnsupportedReports, -1},
     {"several interfaces", 3, {kKeyboard, kAdapter, kAdapter}, 6, kOpenDone, 1},
-    {"an adapter that another program holds",
-     2,
-     {kHeldAdapter, kKeyboard},
-     6,
-     kOpenResultRefused,
-     -1},
+    {"an adapter held elsewhere", 2, {kHeldAdapter, kKeyboard}, 6, kOpenResultRefused, -1},
 };
 
 TEST(HidBackendTest, OpenKeepsTheFirstAdapterCollectionAndOpensNothingElseForWriting) {

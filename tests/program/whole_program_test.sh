@@ -53,7 +53,7 @@ file_dialog() {
 # A fresh adapter: the simulator keeps its state in TandemixSim.txt beside its DLL.
 rm -rf "$run" && mkdir -p "$run" && cp "$1" "$run/Tandemix.exe" && cp "$2" "$run/Tandemix.dll"
 cp "$5" "$run/tandemixctl.exe"
-planted="hid.dll setupapi.dll comctl32.dll comdlg32.dll"
+planted="hid.dll setupapi.dll comctl32.dll comdlg32.dll shell32.dll"
 for name in $planted; do cp "$6" "$run/$name"; done
 # The command line's probe, which opens and closes the adapter; its status tells what it found.
 probe() {

@@ -1,0 +1,11 @@
+// Replacing a file in one step, so that a reader never sees it half written: the few calls that
+// differ between the systems.
+#pragma once
+
+// Whether `path` is missing or a file that the user may change; else puts the reason in `reason`.
+// A read-only file, a folder or a device is left as it is rather than replaced.
+bool MayReplaceFile(const char* path, char* reason, int reasonSize);
+
+// Moves the finished file `temporary` over `target`, replacing it in one step; on failure puts
+// the system's reason in `reason`.
+bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize);
