@@ -32,7 +32,7 @@ const char kUsage[] =
     "HEIGHT 481..8641. -q leaves out the progress line shown on a terminal.\n"
     "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed\n"
     "(watch: a unit failed), 4 verify found a difference.\n";
-const char kVersion[] = "tandemixctl 1.00\n";
+const char kVersion[] = "tandemixctl " TANDEMIX_VERSION "\n";
 const int kWatchPollMs = 250;
 
 bool progressShown;

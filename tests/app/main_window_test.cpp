@@ -28,7 +28,6 @@ TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
         {c.xBox, VK_TAB, false, c.yBox},
         {c.yBox, VK_TAB, false, c.controlModeList},
         {c.controlModeList, VK_TAB, true, c.yBox},
-        {c.yBox, VK_TAB, true, c.xBox},
         {c.xBox, VK_TAB, true, c.readButton},
         {c.saveButton, VK_RIGHT, false, c.readButton},
         {c.readButton, VK_LEFT, false, c.saveButton}};
@@ -166,7 +165,6 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     PostWhenMainWindowShown(WM_CLOSE, 0);
     EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), " \"Z:\\no such file\" ", SW_SHOW));
     EXPECT_EQ("Error opening the file", seen[0].text);
-    EXPECT_TRUE(seen[0].owner);
     EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
 }

@@ -63,7 +63,7 @@ ctl 2 "unexpected argument 'now'*" probe now
 ctl 0 '' --help
 [[ "$out" == "usage: tandemixctl"* ]] || fail "--help: $out"
 ctl 0 '' --version
-expect_out "tandemixctl 1.00"
+[[ "$out" =~ ^tandemixctl\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $out"
 
 # make and show, each mode by name in any case and by index.
 names=("ASCII" "Ext ASCII" "Key Number")

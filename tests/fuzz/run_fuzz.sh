@@ -6,8 +6,7 @@ target=$1 seeds=$2 work=$3
 rm -rf "$work" && mkdir -p "$work/corpus" "$work/findings"
 "$target" -max_total_time="${TANDEMIX_FUZZ_SECONDS:-20}" -timeout=10 -rss_limit_mb=1024 \
     -artifact_prefix="$work/findings/" "$work/corpus" "$seeds" >"$work/log" 2>&1
-status=$?
-runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$work/log")
-findings=$(ls "$work/findings" | wc -l)
-echo "$(basename "$target"): ${runs:-0} executions, $findings findings (seeds $(ls "$seeds" | wc -l))"
+status=$? findings=$(ls "$work/findings" | wc -l)
+echo "$(basename "$target"): $(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$work/log") executions," \
+    "$findings findings (seeds $(ls "$seeds" | wc -l))"
 [ "$status" = 0 ] && [ "$findings" = 0 ] || { tail -40 "$work/log"; exit 1; }
