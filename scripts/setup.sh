@@ -5,10 +5,10 @@ set -euo pipefail
 
 need_cmds=(cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix
   i686-w64-mingw32-windres wine wineserver Xvfb xdotool import python3 pgrep script
-  wixl msiinfo unzip dpkg-shlibdeps)
+  wixl msiinfo unzip dpkg-shlibdeps xwininfo)
 packages=(cmake ninja-build g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool
   imagemagick libgtest-dev googletest python3 clang-format libhidapi-dev procps bsdutils
-  libclang-rt-14-dev fonts-wine wixl msitools unzip dpkg-dev)
+  libclang-rt-14-dev fonts-wine wixl msitools unzip dpkg-dev x11-utils)
 
 missing=0
 for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing=1; done

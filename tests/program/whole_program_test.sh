@@ -13,8 +13,8 @@ trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "${own:-}" ] && sto
 # Ends the whole script, also from inside $(...).
 fail() { echo "FAIL: $*" >&2; kill -TERM $$; exit 1; }
 trap 'exit 1' TERM
+source "$(dirname "$0")/../../scripts/wine-session.sh"
 if [ -z "${DISPLAY:-}" ]; then
-    source "$(dirname "$0")/../../scripts/wine-session.sh"
     start_session
     own=1
 fi
@@ -122,6 +122,16 @@ main=none
 answer "$title" Return
 await_exit
 probe 1
+# The run command on a display of the user's own (this one, here) makes a managed window, not the
+# tests' override-redirect one, and Ctrl+C ends it with status 0 (SIGINT to its process group,
+# which a background job would ignore). It runs its own preset's build.
+if [[ $1 == */$(wine_runs_32bit && echo win32 || echo win64)/* ]]; then
+    env -u WINEPREFIX --default-signal=INT setsid bash "$(dirname "$0")/../../scripts/run.sh" >"$4/run.out" 2>&1 & runner=$!
+    xwininfo -id "$(await_window "$title")" | grep -q "Override Redirect State: no" ||
+        fail "the run command's window is not a managed one"
+    kill -INT -- -$runner
+    wait $runner || fail "Ctrl+C ended the run command with status $? (its output: $4/run.out)"
+fi
 for name in $planted; do
     [ -e "$run/$name.loaded" ] && fail "the planted $name beside the programs was loaded"
 done
