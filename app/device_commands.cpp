@@ -93,11 +93,12 @@ bool ReadyToWrite() {
 // Closes the progress window, settles, and carries out a quit or close that arrived meanwhile.
 // Returns false when the command must end without its result box.
 bool EndTransfer() {
+    DWORD settleStart = GetTickCount(); // closing the progress window is part of the wait
     DestroyWindow(app.progressWindow);
     app.progressWindow = nullptr;
     TransferState& transfer = app.transfer;
     if (!transfer.quitReceived && !transfer.closeRequested)
-        WaitPumpingMessages(kSettleMs);
+        WaitPumpingMessages(kSettleMs, settleStart);
     HoldSettingsInput(false);
     transfer.running = false;
     if (transfer.quitReceived) {
@@ -147,8 +148,9 @@ void RunDeviceCommand(const DeviceCommand& command) {
     unsigned char record[kConfigRecordSize];
     if (!command.readsIntoWindow)
         BuildConfigRecord(record);
+    DWORD settleStart = GetTickCount(); // the adapter settles while the progress window opens
     OpenProgressWindow(command.progressDialog);
-    WaitPumpingMessages(kSettleMs);
+    WaitPumpingMessages(kSettleMs, settleStart);
     int result = command.transfer(record, command.progress);
     if (!EndTransfer())
         return;

@@ -32,9 +32,8 @@ void PumpPendingMessages() {
         RouteMessage(&message);
 }
 
-void WaitPumpingMessages(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (static_cast<LONG>(GetTickCount() - start) < static_cast<LONG>(milliseconds)) {
+void WaitPumpingMessages(DWORD milliseconds, DWORD since) {
+    while (static_cast<LONG>(GetTickCount() - since) < static_cast<LONG>(milliseconds)) {
         MSG message;
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             RouteMessage(&message);

@@ -11,5 +11,6 @@ void RouteMessage(MSG* message);
 int RunMessageLoop();
 // Routes what is queued, then returns.
 void PumpPendingMessages();
-// Waits at least the given time while routing the thread's messages.
-void WaitPumpingMessages(DWORD milliseconds);
+// Waits until at least the given time has passed since the tick count `since` while routing the
+// thread's messages.
+void WaitPumpingMessages(DWORD milliseconds, DWORD since);
