@@ -17,8 +17,6 @@
 #include "system_library.h"
 #include "window_dpi.h"
 #include "window_snap.h"
-#include "window_dpi.h"
-#include "window_snap.h"
 
 VolumeQuery queryVolumeInformation = GetVolumeInformationA;
 

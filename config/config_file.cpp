@@ -25,10 +25,10 @@ int WriteRecordTo(const char* path, const unsigned char record[kConfigRecordSize
         PutReason(reason, reasonSize, strerror(errno));
         return kConfigFileNotOpened;
     }
-    // The bytes reach the disk at the flush; a full disk shows only there, and some C runtimes
-    // do not report it from the close.
+    // A full disk shows only when the bytes leave the C runtime, and some do not report it from
+    // the close; they must be on the disk before the file may replace another.
     bool written = fwrite(record, 1, kConfigRecordSize, file) == kConfigRecordSize &&
-                   fflush(file) == 0 && !ferror(file);
+                   FlushFileToDisk(file) && !ferror(file);
     bool closed = fclose(file) == 0;
     if (written && closed)
         return kConfigFileDone;
@@ -56,8 +56,8 @@ int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSi
     int result = WriteRecordTo(temporary, record, reason, reasonSize);
     if (result == kConfigFileDone && !ReplaceFileWith(temporary, path, reason, reasonSize))
         result = kConfigFileNotReplaced;
-    if (result != kConfigFileDone)
-        remove(temporary);
+    if (result != kConfigFileDone && result != kConfigFileNotOpened)
+        remove(temporary); // only a file this save made
     return result;
 }
 

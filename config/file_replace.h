@@ -2,9 +2,15 @@
 // differ between the systems.
 #pragma once
 
+#include <stdio.h>
+
 // Whether `path` is missing or a file that the user may change; else puts the reason in `reason`.
 // A read-only file, a folder or a device is left as it is rather than replaced.
 bool MayReplaceFile(const char* path, char* reason, int reasonSize);
+
+// Pushes what the C runtime and the system hold of the open file onto the disk; false when the
+// disk did not take it (full, or gone).
+bool FlushFileToDisk(FILE* file);
 
 // Moves the finished file `temporary` over `target`, replacing it in one step; on failure puts
 // the system's reason in `reason`.

@@ -7,6 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+bool FlushFileToDisk(FILE* file) {
+    return fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
 bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
     struct stat status;
     bool exists = stat(path, &status) == 0;

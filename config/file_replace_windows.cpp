@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+#include <io.h>
+
+bool FlushFileToDisk(FILE* file) {
+    return fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
 bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
     DWORD attributes = GetFileAttributesA(path);
     const char* refusal = nullptr;

@@ -29,7 +29,7 @@ echo "Tandemix.exe ($preset) against the simulated adapter; its state: $root/$ru
 (cd "$run_dir" && exec wine Tandemix.exe) &
 app_pid=$!
 # Ctrl+C is the way to stop it: the program, Xvfb and our wineserver go, and the status is 0.
-trap 'kill "$app_pid" 2>/dev/null; exit 0' INT
+trap 'kill "$app_pid" 2>/dev/null || true; exit 0' INT
 if [ "$own_display" = 1 ]; then
     xdotool search --sync --name "Tandemix Configuration Utility" >/dev/null 2>&1 || true
     sleep 0.5

@@ -84,6 +84,11 @@ start_session() {
     fi
     # Prime the server so its services do not inherit a caller's pipes.
     wine wineboot </dev/null >/dev/null 2>&1
+    # A window test at other dots per inch that was cut short leaves its setting behind.
+    if [ "$WINEPREFIX" = "$session_prefix" ] && awk '/^\[/ {desktop = index($0, "[Control Panel\\\\Desktop]") == 1}
+            desktop && /^"LogPixels"/ {found = 1} END {exit !found}' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
+    fi
 }
 
 # Stops the wineserver only when this session started it: the server of a prefix given through

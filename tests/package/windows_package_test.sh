@@ -7,7 +7,7 @@
 # leaves the user's .TNX file.
 # Usage: windows_package_test.sh VERSION packaging-folder work-folder
 set -u
-version=$1 release=$2/Tandemix-$1-windows next=$(ls "$2"/upgrade-test/*.msi) work=$3
+version=$1 release=$2/Tandemix-$1-windows next=$(ls -t "$2"/upgrade-test/*.msi | head -1) work=$3
 product='Tandemix Configuration Utility'
 fail() { echo "FAIL: $*"; exit 1; }
 export WINEPREFIX=$work/prefix
