@@ -42,10 +42,21 @@ void WriteHexLine(FILE* file, const char* name, const unsigned char* bytes, int 
 }
 
 void LoadState(SimAdapter* adapter) {
-    if (FILE* file = fopen(statePath, "r")) {
-        ReadSimState(file, adapter);
-        fclose(file);
+    FILE* file = fopen(statePath, "r");
+    if (!file)
+        return;
+    char line[256];
+    while (fgets(line, sizeof(line), file)) {
+        if (strncmp(line, "committed", 9) == 0)
+            ReadHexBytes(line + 9, adapter->committed, kSimImageSize);
+        else if (strncmp(line, "registers", 9) == 0)
+            ReadHexBytes(line + 9, adapter->registers, kSimImageSize);
+        else if (strncmp(line, "marker", 6) == 0)
+            ReadHexBytes(line + 6, adapter->registers + 511, 1);
+        else if (strncmp(line, "commits", 7) == 0)
+            adapter->commitCount = atoi(line + 7);
     }
+    fclose(file);
 }
 
 void SaveState(SimAdapter* adapter) {
@@ -99,20 +110,6 @@ void AfterClose(SimAdapter* adapter) {
 }
 
 } // namespace
-
-void ReadSimState(FILE* file, SimAdapter* adapter) {
-    char line[256];
-    while (fgets(line, sizeof(line), file)) {
-        if (strncmp(line, "committed", 9) == 0)
-            ReadHexBytes(line + 9, adapter->committed, kSimImageSize);
-        else if (strncmp(line, "registers", 9) == 0)
-            ReadHexBytes(line + 9, adapter->registers, kSimImageSize);
-        else if (strncmp(line, "marker", 6) == 0)
-            ReadHexBytes(line + 6, adapter->registers + 511, 1);
-        else if (strncmp(line, "commits", 7) == 0)
-            adapter->commitCount = atoi(line + 7);
-    }
-}
 
 void ConfigureSimFromEnvironment(const char* defaultStatePath) {
     SimAdapter* adapter = SimulatedAdapter();

@@ -13,13 +13,7 @@
 //   TANDEMIX_SIM_PLUG=file    the adapter is plugged in while this file exists
 #pragma once
 
-#include <stdio.h>
-
 #include "sim_library.h"
-
-// Takes the adapter's committed image, registers, commit marker and commit count from a state
-// file's lines; lines it does not know, and values it cannot read, are passed over.
-void ReadSimState(FILE* file, SimAdapter* adapter);
 
 // Resets the process's adapter, takes its faults from the environment and keeps its state in
 // the file TANDEMIX_SIM_STATE names, else in `defaultStatePath`.

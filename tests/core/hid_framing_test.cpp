@@ -1,10 +1,9 @@
-// The adapter's answers, the collection taken for the adapter, and the table of open adapters
-// with the records that name its slots. The output report is the scripted HID stack's to check.
+// The adapter's answers and the collection taken for the adapter. The output report and the
+// slots of open adapters are the scripted HID stack's tests.
 #include <gtest/gtest.h>
 
 #include <string.h>
 
-#include "adapter_slots.h"
 #include "hid_framing.h"
 
 namespace {
@@ -42,31 +41,6 @@ TEST(HidFraming, OnlyTheVendorDefinedSevenByteCollectionIsTheAdapter) {
         EXPECT_TRUE(IsAdapterCollection(collection, v)) << &collection - adapters;
     for (const HidCollection& collection : others)
         EXPECT_FALSE(IsAdapterCollection(collection, v)) << &collection - others;
-    EXPECT_TRUE(OpenArgumentsSupported(6, 6));
-    EXPECT_FALSE(OpenArgumentsSupported(7, 6));
-    EXPECT_FALSE(OpenArgumentsSupported(6, 5));
-}
-
-TEST(AdapterSlots, ARecordMatchesItsOwnOpenOnly) {
-    DeviceRecord records[kAdapterSlotCount];
-    for (DeviceRecord& record : records) {
-        int slot = ClaimSlot();
-        ASSERT_NE(kNoSlot, slot);
-        IssueRecord(slot, &record);
-        EXPECT_EQ(slot, FindSlot(&record));
-    }
-    EXPECT_EQ(kNoSlot, ClaimSlot()) << "every slot is taken";
-    DeviceRecord stale = records[3];
-    int slot = FindSlot(&stale);
-    ASSERT_NE(kNoSlot, slot);
-    ReleaseSlot(slot);
-    EXPECT_EQ(kNoSlot, FindSlot(&stale)) << "a released slot";
-    ASSERT_EQ(slot, ClaimSlot());
-    IssueRecord(slot, &records[3]);
-    EXPECT_EQ(kNoSlot, FindSlot(&stale)) << "a stale record of a slot claimed again";
-    records[0].words[1] = kAdapterSlotCount;
-    EXPECT_EQ(kNoSlot, FindSlot(&records[0])) << "a slot index past the table";
-    EXPECT_EQ(kNoSlot, FindSlot(nullptr));
 }
 
 } // namespace

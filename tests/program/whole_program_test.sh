@@ -7,7 +7,6 @@
 #        tandemixctl.exe planted.dll
 set -u
 title='Tandemix Configuration Utility'
-client_w=625 client_h=220 # the main window's client size; X adds the frame
 run=$4/present wine_pid=""
 trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "${own:-}" ] && stop_session' EXIT
 # Ends the whole script, also from inside $(...).
@@ -40,10 +39,6 @@ answer() {
     for _ in $(seq 200); do visible "$1" | grep -qx "$w" || return 0; sleep 0.1; done
     fail "window \"$1\" stayed open"
 }
-click() {
-    timeout 5 xdotool windowfocus --sync "$main" || fail "could not focus the main window"
-    timeout 5 xdotool mousemove --window "$main" $((frame_x + $1)) $((frame_y + $2)) click 1
-}
 # Enters path $2 into the file dialog titled $1.
 file_dialog() {
     keys "$(await_window "$1")" End shift+Home
@@ -70,49 +65,22 @@ await_exit() {
 }
 start
 
-# Key Number and X 1280 to the adapter; New; read back; save the file, open it and save it.
+# Key Number and X 1280 to the adapter, then the same into a file (which loads the dialogs).
 main=$(await_window "$title")
-geometry="" # the frame settles once X has mapped the window
-until [ "$geometry" = "${last:-}" ] && [ -n "$geometry" ]; do
-    last=$geometry geometry=$(xdotool getwindowgeometry --shell "$main")
-    sleep 0.1
-done
-eval "$geometry"
-frame_x=$(((WIDTH - client_w) / 2)) frame_y=$((HEIGHT - client_h - (WIDTH - client_w) / 2))
-click 197 36 # the Control Mode list: ASCII down to Key Number
-keys "$main" Down Down Return
-click 415 36 # the X box
-keys "$main" End shift+Home
-timeout 5 xdotool type --delay 40 1280
-click 600 200 # the empty client area takes the focus from the box
-keys "$main" 7
-click 195 144 # Save To Tandemix
-await_window "Writing Tandemix" >/dev/null
-await_window "$title" "$main" >/dev/null
-visible "Writing Tandemix" | grep -q . && fail "the progress window stayed with the result box"
-timeout 10 /usr/bin/import -window root "$run/saved-to-adapter.png"
+# Tab from the window enters at the list, then Save, Read and the X box (its number selected).
+keys "$main" Tab Down Down Tab Tab Tab BackSpace BackSpace BackSpace BackSpace 1 2 8 0
+keys "$main" shift+Tab shift+Tab Return # back to Save To Tandemix
 answer "$title" Return
-keys "$main" ctrl+n
-answer "$title" n # the question about the unsaved edits
-click 454 144 # Read From Tandemix
-answer "$title" Return
+timeout 10 /usr/bin/import -window "$main" "$run/saved-to-adapter.png"
 keys "$main" alt+f s
 file_dialog "Save File" "$run/saved.tnx"
-keys "$main" ctrl+n alt+f o
-file_dialog "Open File" "$run/saved.tnx"
-timeout 10 /usr/bin/import -window "$main" "$run/opened.png"
-keys "$main" ctrl+s
-file_dialog "Save File" "$run/reopened.tnx"
 keys "$main" alt+f x
 await_exit
-
 grep -q "^committed\( 00\)\{16\} 02\( 00\)\{7\} 04 FF 04 37" "$run/TandemixSim.txt" ||
     fail "the adapter did not commit Key Number, 1280 x 1080"
-grep -q "^commits 1" "$run/TandemixSim.txt" || fail "the adapter was not committed exactly once"
 # 512 bytes: Key Number at 16, the sizes less one at 24, the file marker at 505.
 [ "$(od -An -tx1 -v "$run/saved.tnx" | tr -d ' \n')" = "$(printf '%032d02%014d04ff0437%0954d4c%012d' 0 0 0 0)" ] ||
     fail "the saved file is not the 512 bytes of these settings"
-cmp -s "$run/saved.tnx" "$run/reopened.tnx" || fail "the file saved after Open differs"
 probe 0
 
 # With our own library and no adapter: only the not-found box, then the program ends.
