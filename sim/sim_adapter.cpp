@@ -89,6 +89,8 @@ SimExchangeResult SimExchange(SimAdapter* adapter, DeviceRecord* device, const u
     SimExchangeResult result = kSimAnswered;
     bool isRead = send[0] == 0x02 && send[1] == 0x82 && send[4] == 0 && send[5] == 0;
     bool isWrite = send[0] == 0x02 && send[1] == 0x81 && send[5] == 0;
+    if (adapter->faults.unplugAtExchange != 0 && number >= adapter->faults.unplugAtExchange)
+        adapter->unplugged = true;
     if (!IsOpenRecord(adapter, device) || adapter->unplugged ||
         number == adapter->faults.failAtExchange)
         result = kSimFailed;
@@ -103,8 +105,6 @@ SimExchangeResult SimExchange(SimAdapter* adapter, DeviceRecord* device, const u
         receive[4] = adapter->registers[address];
         receive[5] = 0;
     }
-    if (adapter->faults.unplugAfterExchange != 0 && number >= adapter->faults.unplugAfterExchange)
-        adapter->unplugged = true;
     call.result = result == kSimAnswered ? 0 : 1;
     RecordCall(adapter, call);
     return result;

@@ -8,7 +8,6 @@ enum : int {
     kSimRegisterCount = 65536,
     kSimImageSize = 32,
     kSimMaxCalls = 8192,
-    kSimAnswerTimeoutMs = 500, // how long a library waits for an answer that never comes
 };
 
 enum SimCallKind : int { kSimCallOpen, kSimCallExchange, kSimCallClose };
@@ -26,7 +25,8 @@ struct SimFaults {
     bool openFails;              // attached, but the open fails
     int failAtExchange;          // this exchange reports failure at once (0: none)
     int silentAtExchange;        // this exchange gets no answer: the library times out (0: none)
-    int unplugAfterExchange;     // after this exchange every call fails (0: never)
+    int unplugAtExchange;        // pulled out at this exchange: it and every later call fail
+                                 // (0: never)
     int latencyMs;               // time each exchange takes
     unsigned int stuckRegisters; // bit n: image register n keeps its value on writes
     bool busy;                   // attached, but held by another program: the open says busy

@@ -42,21 +42,10 @@ void WriteHexLine(FILE* file, const char* name, const unsigned char* bytes, int 
 }
 
 void LoadState(SimAdapter* adapter) {
-    FILE* file = fopen(statePath, "r");
-    if (!file)
-        return;
-    char line[256];
-    while (fgets(line, sizeof(line), file)) {
-        if (strncmp(line, "committed", 9) == 0)
-            ReadHexBytes(line + 9, adapter->committed, kSimImageSize);
-        else if (strncmp(line, "registers", 9) == 0)
-            ReadHexBytes(line + 9, adapter->registers, kSimImageSize);
-        else if (strncmp(line, "marker", 6) == 0)
-            ReadHexBytes(line + 6, adapter->registers + 511, 1);
-        else if (strncmp(line, "commits", 7) == 0)
-            adapter->commitCount = atoi(line + 7);
+    if (FILE* file = fopen(statePath, "r")) {
+        ReadSimState(file, adapter);
+        fclose(file);
     }
-    fclose(file);
 }
 
 void SaveState(SimAdapter* adapter) {
@@ -111,6 +100,20 @@ void AfterClose(SimAdapter* adapter) {
 
 } // namespace
 
+void ReadSimState(FILE* file, SimAdapter* adapter) {
+    char line[256];
+    while (fgets(line, sizeof(line), file)) {
+        if (strncmp(line, "committed", 9) == 0)
+            ReadHexBytes(line + 9, adapter->committed, kSimImageSize);
+        else if (strncmp(line, "registers", 9) == 0)
+            ReadHexBytes(line + 9, adapter->registers, kSimImageSize);
+        else if (strncmp(line, "marker", 6) == 0)
+            ReadHexBytes(line + 6, adapter->registers + 511, 1);
+        else if (strncmp(line, "commits", 7) == 0)
+            adapter->commitCount = atoi(line + 7);
+    }
+}
+
 void ConfigureSimFromEnvironment(const char* defaultStatePath) {
     SimAdapter* adapter = SimulatedAdapter();
     SimReset(adapter);
@@ -119,7 +122,7 @@ void ConfigureSimFromEnvironment(const char* defaultStatePath) {
     adapter->faults.busy = EnvironmentNumber("TANDEMIX_SIM_BUSY") != 0;
     adapter->faults.failAtExchange = EnvironmentNumber("TANDEMIX_SIM_FAIL_AT");
     adapter->faults.silentAtExchange = EnvironmentNumber("TANDEMIX_SIM_SILENT_AT");
-    adapter->faults.unplugAfterExchange = EnvironmentNumber("TANDEMIX_SIM_UNPLUG_AFTER");
+    adapter->faults.unplugAtExchange = EnvironmentNumber("TANDEMIX_SIM_UNPLUG_AT");
     adapter->faults.latencyMs = EnvironmentNumber("TANDEMIX_SIM_LATENCY_MS");
     adapter->faults.stuckRegisters =
         static_cast<unsigned int>(EnvironmentNumber("TANDEMIX_SIM_STUCK"));

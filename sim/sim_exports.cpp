@@ -10,7 +10,7 @@ extern "C" int WINAPI WriteHidDevice(DeviceRecord* device, const unsigned char* 
                                      unsigned char* receive) {
     SimExchangeResult result = SimLibraryExchange(device, send, receive);
     if (result == kSimNoAnswer)
-        SleepMilliseconds(kSimAnswerTimeoutMs);
+        SleepMilliseconds(simAnswerTimeoutMs);
     return result == kSimAnswered ? 0 : 1;
 }
 

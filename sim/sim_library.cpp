@@ -7,6 +7,7 @@
 #include <time.h>
 #endif
 
+int simAnswerTimeoutMs = 500;
 void (*SimBeforeOpen)(SimAdapter* adapter) = nullptr;
 void (*SimAfterClose)(SimAdapter* adapter) = nullptr;
 

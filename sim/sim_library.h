@@ -6,6 +6,9 @@
 
 SimAdapter* SimulatedAdapter();
 
+// How long the library waits for an answer that never comes; tests may shorten it.
+extern int simAnswerTimeoutMs;
+
 // Set to keep the adapter's state in a file between runs.
 extern void (*SimBeforeOpen)(SimAdapter* adapter);
 extern void (*SimAfterClose)(SimAdapter* adapter);
