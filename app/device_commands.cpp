@@ -14,7 +14,6 @@
 
 namespace {
 
-const DWORD kSettleMs = 100;
 const char kChooseControlModeText[] = "Choose a Control Mode before saving to the Tandemix.";
 const char kAdapterInUseText[] = "The Tandemix is in use by another program.\n\nTry again when "
                                  "that program has finished with it.";
@@ -98,7 +97,7 @@ bool EndTransfer() {
     app.progressWindow = nullptr;
     TransferState& transfer = app.transfer;
     if (!transfer.quitReceived && !transfer.closeRequested)
-        WaitPumpingMessages(kSettleMs, settleStart);
+        WaitPumpingMessages(deviceSettleMs, settleStart);
     HoldSettingsInput(false);
     transfer.running = false;
     if (transfer.quitReceived) {
@@ -150,7 +149,7 @@ void RunDeviceCommand(const DeviceCommand& command) {
         BuildConfigRecord(record);
     DWORD settleStart = GetTickCount(); // the adapter settles while the progress window opens
     OpenProgressWindow(command.progressDialog);
-    WaitPumpingMessages(kSettleMs, settleStart);
+    WaitPumpingMessages(deviceSettleMs, settleStart);
     int result = command.transfer(record, command.progress);
     if (!EndTransfer())
         return;
@@ -166,6 +165,8 @@ void RunDeviceCommand(const DeviceCommand& command) {
 }
 
 } // namespace
+
+DWORD deviceSettleMs = 100;
 
 bool RefusedDuringTransfer() {
     if (!app.transfer.running)

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// The adapter settles for this long before a transfer and after it; tests may shorten it.
+extern DWORD deviceSettleMs;
+
 void SaveToDeviceCommand();
 void ReadFromDeviceCommand();
 
