@@ -20,7 +20,7 @@ void PutReason(char* reason, int reasonSize, const char* text) {
 
 int WriteRecordTo(const char* path, const unsigned char record[kConfigRecordSize], char* reason,
                   int reasonSize) {
-    FILE* file = fopen(path, "wbS"); // S: sequential access, where the C runtime knows it
+    FILE* file = CreateTemporaryFile(path);
     if (!file) {
         PutReason(reason, reasonSize, strerror(errno));
         return kConfigFileNotOpened;
@@ -57,7 +57,7 @@ int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSi
     if (result == kConfigFileDone && !ReplaceFileWith(temporary, path, reason, reasonSize))
         result = kConfigFileNotReplaced;
     if (result != kConfigFileDone && result != kConfigFileNotOpened)
-        remove(temporary); // only a file this save made
+        RemoveTemporaryFile(temporary); // only a file this save made
     return result;
 }
 

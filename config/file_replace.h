@@ -12,6 +12,12 @@ bool MayReplaceFile(const char* path, char* reason, int reasonSize);
 // disk did not take it (full, or gone).
 bool FlushFileToDisk(FILE* file);
 
+// Creates (or truncates) the save's temporary file for writing. Its name is longer than the file's
+// and may pass the system's usual limit where that name does not; it is then taken in the
+// system's long form, where there is one.
+FILE* CreateTemporaryFile(const char* path);
+bool RemoveTemporaryFile(const char* path);
+
 // Moves the finished file `temporary` over `target`, replacing it in one step; on failure puts
 // the system's reason in `reason`.
 bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize);

@@ -11,6 +11,14 @@ bool FlushFileToDisk(FILE* file) {
     return fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
+FILE* CreateTemporaryFile(const char* path) {
+    return fopen(path, "wb");
+}
+
+bool RemoveTemporaryFile(const char* path) {
+    return remove(path) == 0;
+}
+
 bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
     struct stat status;
     bool exists = stat(path, &status) == 0;

@@ -3,7 +3,29 @@
 
 #include <windows.h>
 
+#include <errno.h>
 #include <io.h>
+#include <string.h>
+
+#include "config_file.h"
+
+namespace {
+
+// The \\?\ prefix, the longest name a file may have and the temporary suffix.
+enum : int { kWideNameSize = 4 + kConfigFilePathSize + 32 };
+
+// The wide calls take a full path of MAX_PATH characters or more in its \\?\ form.
+const wchar_t* WideName(const char* path, wchar_t* wide) {
+    bool longFullPath =
+        lstrlenA(path) >= MAX_PATH && path[1] == ':' && path[2] == '\\' && !strchr(path, '/');
+    int start = longFullPath ? lstrlenW(lstrcpyW(wide, L"\\\\?\\")) : 0;
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide + start, kWideNameSize - start) > 0)
+        return wide;
+    errno = ENAMETOOLONG;
+    return nullptr;
+}
+
+} // namespace
 
 bool FlushFileToDisk(FILE* file) {
     return fflush(file) == 0 && _commit(_fileno(file)) == 0;
@@ -24,8 +46,20 @@ bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
     return false;
 }
 
+FILE* CreateTemporaryFile(const char* path) {
+    wchar_t wide[kWideNameSize];
+    return WideName(path, wide) ? _wfopen(wide, L"wbS") : nullptr; // S: sequential access
+}
+
+bool RemoveTemporaryFile(const char* path) {
+    wchar_t wide[kWideNameSize];
+    return WideName(path, wide) && _wremove(wide) == 0;
+}
+
 bool ReplaceFileWith(const char* temporary, const char* target, char* reason, int reasonSize) {
-    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    wchar_t from[kWideNameSize], to[kWideNameSize];
+    if (WideName(temporary, from) && WideName(target, to) &&
+        MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DWORD length =
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
