@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "app_state.h"
 #include "message_routing.h"
 #include "resource.h"
@@ -36,8 +39,8 @@ void AnswerWindow(HWND window) {
     seen[answeredCount++] = look;
     HWND button = GetDlgItem(window, answer.button);
     EXPECT_TRUE(button && IsWindowVisible(button)) << look.title << ": no button " << answer.button;
-    if (answer.fileName)
-        SetWindowTextA(fileName, answer.fileName);
+    if (answer.fileName) // typed as a person types: any character, not only the code page's
+        SetWindowTextW(fileName, Widened(answer.fileName).c_str());
     Click(window, answer.button);
 }
 
@@ -86,7 +89,7 @@ void PostWhenMainWindowShown(UINT message, WPARAM wParam) {
     SetTimer(nullptr, 0, 20, PostOnceShown);
 }
 
-void ExpectWindows(std::initializer_list<Answer> answers) {
+void ExpectWindows(const std::vector<Answer>& answers) {
     for (int n = answeredCount; n < expectedCount; ++n)
         ADD_FAILURE() << "no window \"" << expected[n].title << "\" came";
     expectedCount = answeredCount = 0;
@@ -165,4 +168,31 @@ void ShowSavedSettings(int mode, const char* width, const char* height) {
     SetWindowTextA(app.controls.xBox, width);
     SetWindowTextA(app.controls.yBox, height);
     MarkConfigurationUnchanged();
+}
+
+std::string TestPath(const char* name, const char* preparedFolder) {
+    char folder[MAX_PATH] = "Z:";
+    if (!preparedFolder)
+        GetTempPathA(sizeof(folder), folder);
+    else if (GetEnvironmentVariableA("TANDEMIX_FIXTURE_DIR", folder + 2, sizeof(folder) - 2))
+        strcat(strcat(strcat(folder, "/"), preparedFolder), "/");
+    std::string path = folder;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (preparedFolder && GetFileAttributesA((path + "ready").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return "";
+    path += name;
+    if (!preparedFolder)
+        DeleteFileA(path.c_str());
+    return path;
+}
+
+std::wstring Widened(const std::string& utf8) {
+    wchar_t wide[1024] = {};
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 1024);
+    return wide;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(Widened(path).c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "sim_library.h"
 
@@ -42,6 +42,11 @@ void PressKey(WORD key, bool control = false, bool shift = false);
 void ClickControl(HWND control);
 
 std::string WindowText(HWND window);
+// A file in the temporary folder, deleted first, or (with a folder) in one the test runner
+// prepared as root: a tmpfs that is full or read-only. Empty when that folder was not prepared.
+std::string TestPath(const char* name, const char* preparedFolder = nullptr);
+std::string FileBytes(const std::string& path);
+std::wstring Widened(const std::string& utf8);
 int SelectedControlMode(); // -1 for none
 void ExpectSettings(int mode, const char* width, const char* height);
 
@@ -50,7 +55,7 @@ void ExpectSettings(int mode, const char* width, const char* height);
 struct Answer {
     const char* title;
     int button;
-    const char* fileName = nullptr;
+    const char* fileName = nullptr; // UTF-8
 };
 // What the test saw of an answered window.
 struct SeenWindow {
@@ -61,5 +66,5 @@ struct SeenWindow {
 };
 // The windows the next steps open, answered in order; any other one fails the test and is
 // closed. Expected windows that never came fail the test at the next call and at tear-down.
-void ExpectWindows(std::initializer_list<Answer> answers);
+void ExpectWindows(const std::vector<Answer>& answers);
 extern SeenWindow seen[4];

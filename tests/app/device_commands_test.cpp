@@ -2,15 +2,21 @@
 // results, and what a user can do while a transfer runs.
 #include <windows.h>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <io.h>
+#include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "ctl_commands.h"
+#include "device_commands.h"
 #include "resource.h"
 #include "startup.h"
 
@@ -44,7 +50,7 @@ class DeviceCommands : public WindowTest {
         SimBeforeOpen = nullptr;
         UnhookWindowsHookEx(hook);
     }
-    void Click(HWND button, std::initializer_list<Answer> answers) {
+    void Click(HWND button, const std::vector<Answer>& answers) {
         ExpectWindows(answers);
         firstOpen = 0;
         SendMessageA(button, BM_CLICK, 0, 0);
@@ -57,8 +63,13 @@ TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) 
     Click(app.controls.saveButton, {{kAppCaption, IDOK}});
     EXPECT_EQ("The configuration was successfully saved to the Tandemix", seen[0].text);
     EXPECT_EQ(nullptr, seen[0].icon);
-    ASSERT_EQ(32u, progressTexts.size());
-    EXPECT_EQ("Writing configuration - 100%\nWriting data - 3%", progressTexts[0]);
+    const int kPercents[] = {3,  6,  9,  12, 15, 18, 21, 25, 28, 31, 34, 37, 40, 43, 46, 50,
+                             53, 56, 59, 62, 65, 68, 71, 75, 78, 81, 84, 87, 90, 93, 96, 100};
+    ASSERT_EQ(32u, progressTexts.size()); // after each register, rounded down
+    for (int n = 0; n < 32; ++n)
+        EXPECT_EQ("Writing configuration - 100%\nWriting data - " + std::to_string(kPercents[n]) +
+                      "%",
+                  progressTexts[n]);
     EXPECT_EQ(1, adapter->commitCount);
     EXPECT_EQ(nullptr, app.progressWindow); // destroyed, not left hidden
     EXPECT_EQ(0, memcmp("\x02\0\0\0\0\0\0\0\x07\x7F\x04\x37", adapter->committed + 16, 12));
@@ -74,30 +85,100 @@ TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) 
     EXPECT_EQ("Reading configuration - 100%\nReading data - 50%", progressTexts.at(15));
 }
 
-TEST_F(DeviceCommands, FailuresAreReportedAndChangeNothing) {
-    // No adapter; another program in a transfer with it; exchange 17 of a write fails;
-    // exchange 3 of a read is never answered.
-    const std::tuple<SimFaults, bool, const char*> cases[] = {
-        {{true, false, 0, 0, 0, 0, 0, false}, true, kNotFoundText},
-        {{false, false, 0, 0, 0, 0, 0, true},
-         false,
-         "The Tandemix is in use by another program.\n\nTry again when that program has "
-         "finished with it."},
-        {{false, false, 17, 0, 0, 0, 0, false}, true, "Error while writing to the Tandemix"},
-        {{false, false, 0, 3, 0, 0, 0, false}, false, "Error while reading from the Tandemix"}};
-    for (auto [faults, write, text] : cases) {
-        SimReset(adapter);
-        adapter->faults = faults;
-        Click(write ? app.controls.saveButton : app.controls.readButton, {{kAppCaption, IDOK}});
-        EXPECT_EQ(text, seen[0].text);
-        EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[0].icon);
-        EXPECT_EQ(0, adapter->commitCount);
-        EXPECT_EQ(faults.failAtExchange + faults.silentAtExchange, adapter->exchangeCount)
-            << "stops at the failed one";
-        EXPECT_FALSE(adapter->open);
-        ExpectSettings(2, "1920", "1080");
-        EXPECT_TRUE(IsWindowEnabled(app.controls.xBox));
+// tandemixctl run in this process, its error line taken from stderr.
+int RunCtlCapturingErrors(std::vector<std::string> arguments, std::string* errors) {
+    arguments.insert(arguments.begin(), "tandemixctl");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(&argument[0]);
+    const std::string path = TestPath("ctl-errors.txt");
+    int capture = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC, _S_IREAD | _S_IWRITE);
+    int savedStderr = _dup(2);
+    _dup2(capture, 2);
+    int status = RunCtl(static_cast<int>(argv.size()), argv.data());
+    fflush(stderr);
+    _dup2(savedStderr, 2);
+    _close(savedStderr);
+    _close(capture);
+    *errors = FileBytes(path);
+    return status;
+}
+
+int FailuresSoFar() {
+    return testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
+}
+
+// Every fault at every exchange of the four transfers: the window's two commands and
+// tandemixctl's write (without its verify, which reopens the adapter after the commit) and read.
+// Each case shows its error, commits nothing, stops at the failed exchange, closes the adapter
+// once, keeps the window's settings, its unsaved flag and the files, and ends within the
+// shortened waits plus one time-out.
+TEST_F(DeviceCommands, EveryFaultAtEveryExchangeIsReportedAndLosesNothing) {
+    const char* const kTransfers[] = {"Save To Tandemix", "Read From Tandemix", "tandemixctl write",
+                                      "tandemixctl read"};
+    const char* const kFaults[] = {"fails", "is never answered", "meets a pulled-out adapter"};
+    deviceSettleMs = 0;
+    simAnswerTimeoutMs = 20;
+    const std::string file = TestPath("matrix.TNX"), readFile = TestPath("read.TNX");
+    std::string errors;
+    ASSERT_EQ(0,
+              RunCtlCapturingErrors({"make", "-m", "1", "-x", "800", "-y", "600", file}, &errors));
+    int cases = 0, passed = 0;
+    DWORD longest = 0;
+    for (int transfer = 0; transfer < 4; ++transfer) {
+        bool write = transfer % 2 == 0, fromWindow = transfer < 2;
+        for (int fault = 0; fault < 3; ++fault) {
+            for (int at = 1; at <= (write ? 34 : 32); ++at, ++cases) {
+                SCOPED_TRACE(testing::Message() << "exchange " << at << " of "
+                                                << kTransfers[transfer] << " " << kFaults[fault]);
+                int failuresBefore = FailuresSoFar();
+                SimReset(adapter);
+                memcpy(adapter->registers + 16, "\x01\0\0\0\0\0\0\0\x09\xFF\x05\x9F", 12);
+                int* faultAt[] = {&adapter->faults.failAtExchange,
+                                  &adapter->faults.silentAtExchange,
+                                  &adapter->faults.unplugAtExchange};
+                *faultAt[fault] = at;
+                CopyFileA(file.c_str(), readFile.c_str(), FALSE);
+                bool changed = at % 2 == 1, asks = changed && !write; // a read asks first
+                changed ? MarkConfigurationChanged() : MarkConfigurationUnchanged();
+                progressTexts.clear();
+                int registersDone = std::min(32, at - (write ? 2 : 1));
+                DWORD start = GetTickCount();
+                if (fromWindow) {
+                    Click(write ? app.controls.saveButton : app.controls.readButton,
+                          asks ? std::vector<Answer>{{kAppCaption, IDNO}, {kAppCaption, IDOK}}
+                               : std::vector<Answer>{{kAppCaption, IDOK}});
+                    EXPECT_EQ(write ? "Error while writing to the Tandemix"
+                                    : "Error while reading from the Tandemix",
+                              seen[asks].text);
+                    EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[asks].icon);
+                    EXPECT_EQ(std::max(0, registersDone), int(progressTexts.size()));
+                    ExpectSettings(2, "1920", "1080");
+                    EXPECT_EQ(changed, app.configurationChanged);
+                    EXPECT_TRUE(IsWindowEnabled(app.controls.xBox));
+                } else {
+                    EXPECT_EQ(kExitExchangeFailed,
+                              write ? RunCtlCapturingErrors({"write", "--no-verify", file}, &errors)
+                                    : RunCtlCapturingErrors({"read", "-o", readFile}, &errors));
+                    bool atMarker = write && (at == 1 || at == 34);
+                    EXPECT_EQ(0, errors.find("tandemixctl: register " +
+                                             std::to_string(atMarker ? 511 : registersDone) + ": "))
+                        << errors;
+                    EXPECT_EQ(FileBytes(file), FileBytes(readFile));
+                }
+                longest = std::max(longest, GetTickCount() - start);
+                EXPECT_LT(GetTickCount() - start, 1000u) << "the shortened waits and a time-out";
+                EXPECT_EQ(0, adapter->commitCount);
+                EXPECT_EQ(at, SimCountCalls(adapter, kSimCallExchange)) << "went on after it";
+                EXPECT_EQ(1, SimCountCalls(adapter, kSimCallClose));
+                EXPECT_EQ(kSimCallClose, adapter->calls[adapter->callCount - 1].kind);
+                passed += FailuresSoFar() == failuresBefore;
+            }
+        }
     }
+    deviceSettleMs = 100;
+    simAnswerTimeoutMs = 500;
+    printf("fault matrix: %d cases, %d passed, longest %lu ms\n", cases, passed, longest);
 }
 
 TEST_F(DeviceCommands, DuringATransferTheSettingsTakeNoInputAndTheFocusComesBackAfterIt) {
@@ -141,10 +222,14 @@ TEST_F(DeviceCommands, AReadAsksAboutUnsavedChangesAndClearsTheFlagOnlyWhenItRep
     MarkConfigurationChanged();
     Click(app.controls.readButton, {{kAppCaption, IDCANCEL}});
     EXPECT_EQ(0, adapter->callCount);
-    adapter->faults.absent = true;
+    adapter->faults.busy =
+        true; // another of our programs is using it (start-up names a missing one)
     Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
-    EXPECT_TRUE(app.configurationChanged) << "the edits are still in the window";
-    adapter->faults.absent = false;
+    EXPECT_EQ("The Tandemix is in use by another program.\n\nTry again when that program has "
+              "finished with it.",
+              seen[1].text);
+    EXPECT_TRUE(app.configurationChanged);
+    adapter->faults.busy = false;
     Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
     EXPECT_FALSE(app.configurationChanged);
     MarkConfigurationChanged(); // a write neither asks nor clears (the read's 1 x 1 is replaced)

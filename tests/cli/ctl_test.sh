@@ -51,7 +51,6 @@ exchanges() { grep -c '^exchange' sim.log 2>/dev/null; }
 # Bad arguments: status 2, a reason, and no file made.
 ctl 2 "unknown control mode 'foo'*" make -m foo -x 1920 -y 1080 f.TNX
 ctl 2 'screen width 640 is outside 641..15361*' make -m 2 -x 640 -y 1080 f.TNX
-ctl 2 "-x needs a number of pixels, not '19x0'*" make -m 2 -x 19x0 -y 1080 f.TNX
 ctl 2 "option '-o' does not belong here*" show -o x.TNX f.TNX
 [ ! -e f.TNX ] || fail "a refused make wrote f.TNX"
 ctl 0 '' --version
@@ -93,12 +92,18 @@ unset TANDEMIX_SIM_LOG
 ctl 2 'folder: cannot be replaced: it is a folder' make -m 0 -x 800 -y 600 folder
 ctl 2 'no/x.TNX.tandemix-new: cannot be written: *' make -m 0 -x 800 -y 600 no/x.TNX
 [ -d folder ] && [ -z "$(ls folder)" ] && [ -z "$(ls | grep -- -new)" ] || fail "a failed make left files"
+# The file is replaced only by a temporary one written in full beside it; on Linux a device is
+# left alone.
+mkdir a.TNX.tandemix-new
+ctl 2 'a.TNX.tandemix-new: cannot be written: *' make -m 0 -x 800 -y 600 a.TNX
+rmdir a.TNX.tandemix-new
+[ "$(hex a.TNX 16 1)" = 02 ] || fail "a failed make changed a.TNX"
+[ -z "$linux" ] || ctl 2 '/dev/full: cannot be replaced: it is not a regular file' make -m 0 -x 800 -y 600 /dev/full
 
 # The adapter: probe, the commit frame, verify, read and read -o.
 ctl 0 '' probe
 expect_out "Tandemix adapter connected"
 with 1 'no Tandemix adapter found*' TANDEMIX_SIM_ABSENT=1 probe
-with 1 'no Tandemix adapter found*' TANDEMIX_SIM_ABSENT=1 write a.TNX
 # Another of our programs in a transfer (Windows): the adapter is there, but not to be written.
 [ -n "$linux" ] || with 0 '' TANDEMIX_SIM_BUSY=1 probe
 [ -n "$linux" ] || with 1 'the Tandemix adapter is in use by another Tandemix program*' \
@@ -118,20 +123,14 @@ expect_out "configuration written"
 ctl 0 '' read -o b.TNX
 expect_out $'control mode: Key Number\nscreen size: 1920 x 1080'
 cmp -s a.TNX b.TNX || fail "read -o did not save what was written"
-ctl 0 '' read --json
-expect_out '{"control_mode": "key-number", "screen_width": 1920, "screen_height": 1080}'
 
-# Failures name the register; a failed write never sends the commit marker, a failed read
-# leaves its output file as it was, and verify names the register that differs.
+# Failures name the register (the app tests' fault matrix runs every fault at every register
+# through the same commands, and every write's order of registers); verify names the register
+# that differs.
 rm sim.log
-with 3 'register 511: the exchange failed while writing*' TANDEMIX_SIM_FAIL_AT=1 write a.TNX
 with 3 'register 3: the exchange failed while writing*commit marker' TANDEMIX_SIM_FAIL_AT=5 \
     write a.TNX
-with 3 'register 19: *while writing*' TANDEMIX_SIM_UNPLUG_AFTER=20 write a.TNX
 with 3 'register 5: the exchange failed while verifying*' TANDEMIX_SIM_SILENT_AT=40 write a.TNX
-with 3 'register 9: the exchange failed while reading*' TANDEMIX_SIM_FAIL_AT=10 read -o b.TNX
-with 3 'register 0: *' TANDEMIX_SIM_SILENT_AT=1 read -o new.TNX
-cmp -s a.TNX b.TNX && [ ! -e new.TNX ] || fail "a failed read touched its output file"
 # Sizes that the utility would replace by the screen's are shown but not saved.
 sed -i "s/^registers.*/registers$(printf ' 00%.0s' {1..24}) 00 45 04 37$(printf ' 00%.0s' {1..4})/" \
     TandemixSim.txt
@@ -180,7 +179,6 @@ unit 3: written and verified
     fail "watch: status $status, output $(cat watch.txt)"
 [ "$(exchanges)" = 136 ] && [ "$(grep -c 'exchange 02 81 01 FF 00 00' sim.log)" = 3 ] ||
     fail "watch made $(exchanges) exchanges"
-ctl 2 'short.TNX: 100 bytes*' watch short.TNX
 ctl 2 "--count needs a number of adapters, not '0'*" watch a.TNX --count 0
 [ "$failures" = 0 ] && echo "all tandemixctl checks passed"
 exit $((failures > 0))

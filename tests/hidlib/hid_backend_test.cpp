@@ -17,6 +17,11 @@ const unsigned char kCommand[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
 constexpr FakeInterface kAdapter = {kAdapterVendorId, 0xFF00, 7, 7, false};
 constexpr FakeInterface kHeldAdapter = {kAdapterVendorId, 0xFF00, 7, 7, true};
 constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7, true}; // the same vendor
+constexpr FakeInterface kOtherVendor = {kAdapterVendorId + 1, 0xFF00, 7, 7, false},
+                        kLowerPage = {kAdapterVendorId, 0xFEFF, 7, 7, false},
+                        kNoIdByte = {kAdapterVendorId, 0xFF00, 6, 7, false},
+                        kLonger = {kAdapterVendorId, 0xFF00, 7, 8, false},
+                        kTopPage = {kAdapterVendorId, 0xFFFF, 7, 7, false};
 static DeviceRecord device, other;
 static unsigned char receive[kExchangeAreaSize];
 
@@ -33,6 +38,8 @@ const std::tuple<const char*, int, std::array<FakeInterface, 3>, int, int, int> 
     {"no HID devices", 0, {}, 6, kOpenNotFound, -1},
     {"a keyboard collection", 1, {kKeyboard}, 6, kOpenNotFound, -1},
     {"seven-byte input reports asked for", 1, {kAdapter}, 7, kOpenUnsupportedReports, -1},
+    {"another vendor's, a lower page's", 2, {kOtherVendor, kLowerPage}, 6, kOpenNotFound, -1},
+    {"odd report sizes, then page FFFF", 3, {kNoIdByte, kLonger, kTopPage}, 6, kOpenDone, 2},
     {"several interfaces", 3, {kKeyboard, kAdapter, kAdapter}, 6, kOpenDone, 1},
     {"an adapter held elsewhere", 2, {kHeldAdapter, kKeyboard}, 6, kOpenResultRefused, -1},
 };
