@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "app_harness.h"
 #include "app_state.h"
@@ -19,31 +20,8 @@
 
 namespace {
 
-// A file in the temporary folder, or (with a folder) in one the test runner prepared as root:
-// a tmpfs that is full or read-only. Empty when that folder was not prepared.
-std::string TestPath(const char* name, const char* preparedFolder = nullptr) {
-    char folder[MAX_PATH] = "Z:";
-    if (!preparedFolder)
-        GetTempPathA(sizeof(folder), folder);
-    else if (GetEnvironmentVariableA("TANDEMIX_FIXTURE_DIR", folder + 2, sizeof(folder) - 2))
-        strcat(strcat(strcat(folder, "/"), preparedFolder), "/");
-    std::string path = folder;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    if (preparedFolder && GetFileAttributesA((path + "ready").c_str()) == INVALID_FILE_ATTRIBUTES)
-        return "";
-    path += name;
-    if (!preparedFolder)
-        DeleteFileA(path.c_str());
-    return path;
-}
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream(Widened(path).c_str(), std::ios::binary) << bytes;
 }
 
 std::string RecordFile(char mode, int width, int height) {
@@ -60,7 +38,7 @@ const char kQuestion[] = "The current configuration has changed.\nDo you want to
 
 class FileCommands : public WindowTest {
   protected:
-    void Command(int id, std::initializer_list<Answer> answers) {
+    void Command(int id, const std::vector<Answer>& answers) {
         ExpectWindows(answers);
         SendMessageA(app.mainWindow, WM_COMMAND, id, 0);
     }
@@ -85,9 +63,6 @@ TEST_F(FileCommands, SaveWritesTheSettingsAndOpenShowsTheFirst512BytesOfAFile) {
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}}); // forgets the path
     Command(IDM_FILE_SAVE, {{"Save File", IDCANCEL}});
     EXPECT_EQ("Config.TNX", seen[0].text);
-    SetWindowTextA(app.controls.xBox, "125"); // a size the screen's replaces is named first
-    Command(IDM_FILE_SAVE, {{kAppCaption, IDCANCEL}});
-    EXPECT_EQ(app.controls.xBox, GetFocus());
 }
 
 // Dropped files come as the shell hands them over: a block of names after its header.
@@ -106,12 +81,6 @@ TEST_F(FileCommands, AFileNamedOnTheCommandLineOrDroppedOnTheWindowOpensAsOpenWo
     OpenCommandLineFile(path.c_str());
     ExpectSettings(1, "1280", "1024");
     EXPECT_EQ(path, app.fileName);
-    for (const std::string& line : // missing, too long for the name buffer, a folder
-         {"\"" + other + "\"", std::string(kConfigFileNameSize, 'a'), TestPath("")}) {
-        Command(0, {{kAppCaption, IDOK}});
-        OpenCommandLineFile(line.c_str());
-        EXPECT_EQ("Error opening the file", seen[0].text);
-    }
     WriteBytes(other, RecordFile(0, 800, 600));
     MarkConfigurationChanged();
     Command(0, {{kAppCaption, IDNO}});
@@ -120,67 +89,95 @@ TEST_F(FileCommands, AFileNamedOnTheCommandLineOrDroppedOnTheWindowOpensAsOpenWo
     ExpectSettings(0, "800", "600");
 }
 
-// A file of 512 bytes or more shows its first 512; any other gets its message and changes nothing.
-TEST_F(FileCommands, FilesOfEverySizeOpenOnlyWhenTheyHoldARecord) {
-    std::string path = TestPath("sized.tnx");
+// Every kind of bad file as a user meets it, through File > Open, the command line and File >
+// Save. Each gets its message, or opens (its first 512 bytes) or saves as the rules say; a failure
+// changes neither the window nor the unsaved flag, and no failed save changes the file it would
+// have replaced. A name outside the ANSI code page comes back from the dialogs with '?' in place
+// of what it cannot show, which names no file. The disks are prepared as root, else passed over.
+TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
+    enum How { kOpen, kCommandLine, kSave };
+    enum Prepare { kNothing, kWritten, kHeld, kReadOnly, kOnPreparedDisk };
+    const char kInvalid[] = "Invalid configuration file", kNotOpened[] = "Error opening the file",
+               kNotSaved[] = "Error saving the file";
+    const std::string folder = TestPath(""), sized = TestPath("sized.tnx"),
+                      outside = folder + "\xe6\x97\xa5\xe6\x9c\xac.tnx",
+                      longFolder = folder + std::string(MAX_PATH - 1 - folder.size() - 6, 'd');
+    CreateDirectoryA(longFolder.c_str(), nullptr);
+    // what it is, how it comes, its name, how many bytes it has, what it meets, the message
+    const std::tuple<const char*, How, std::string, int, Prepare, const char*> cases[] = {
+        {"0 bytes", kOpen, sized, 0, kWritten, kInvalid},
+        {"1 byte", kOpen, sized, 1, kWritten, kInvalid},
+        {"511 bytes", kOpen, sized, 511, kWritten, kInvalid},
+        {"512 bytes", kOpen, sized, 512, kWritten, nullptr},
+        {"513 bytes", kOpen, sized, 513, kWritten, nullptr},
+        {"600 bytes", kOpen, sized, 600, kWritten, nullptr},
+        {"1 MiB", kOpen, sized, 1 << 20, kWritten, nullptr},
+        {"held by another program", kOpen, sized, 512, kHeld, kNotOpened},
+        {"outside the code page", kOpen, outside, 512, kWritten, kNotOpened},
+        {"missing, quoted", kCommandLine, '"' + TestPath("missing.tnx") + '"', 0, kNothing,
+         kNotOpened},
+        {"a folder", kCommandLine, folder, 0, kNothing, kNotOpened},
+        {"too long for the name buffer", kCommandLine, std::string(kConfigFileNameSize, 'a'), 0,
+         kNothing, kNotOpened},
+        {"held by another program", kSave, sized, 512, kHeld, kNotSaved},
+        {"read-only", kSave, sized, 512, kReadOnly, kNotSaved},
+        {"on a read-only disk", kSave, TestPath("config.tnx", "readonly"), 512, kOnPreparedDisk,
+         kNotSaved},
+        {"on a full disk", kSave, TestPath("config.tnx", "full"), 512, kOnPreparedDisk, kNotSaved},
+        {"outside the code page", kSave, outside, 512, kWritten, kNotSaved},
+        {"at the longest path", kSave, longFolder + "\\x.tnx", 0, kNothing, nullptr},
+    };
     const std::string bytes = RecordFile(1, 1600, 900) + std::string(1 << 20, '\x7F');
-    for (int size : {0, 1, 511, 512, 513, 1 << 20, -1}) { // -1: a full file another program holds
-        ShowSavedSettings(2, "1920", "1080");
-        WriteBytes(path, bytes.substr(0, size < 0 ? 512 : size));
-        HANDLE lock = size < 0 ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                             0, nullptr)
-                               : INVALID_HANDLE_VALUE;
-        MarkConfigurationChanged();
-        if (size >= 512) {
-            Command(IDM_FILE_OPEN, {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}});
-            ExpectSettings(1, "1600", "900");
+    for (const auto& [what, how, path, size, prepare, message] : cases) {
+        SCOPED_TRACE(std::string(how == kSave ? "saved over: " : "opened: ") + what);
+        if (path.empty())
             continue;
-        }
-        Command(IDM_FILE_OPEN,
-                {{kAppCaption, IDNO}, {"Open File", IDOK, path.c_str()}, {kAppCaption, IDOK}});
-        CloseHandle(lock);
-        EXPECT_EQ(size < 0 ? "Error opening the file" : "Invalid configuration file", seen[2].text);
-        EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[2].icon);
-        ExpectSettings(2, "1920", "1080");
-        EXPECT_TRUE(app.configurationChanged);
-    }
-}
-
-// Saves over a file on a read-only and on a full file system (prepared as root), over a read-only
-// file and over one another program holds: each is reported, and the file stays whole.
-TEST_F(FileCommands, ASaveThatFailsIsReportedAndLeavesTheFileItWouldReplaceWhole) {
-    for (const char* where : {"readonly", "full", "read-only file", "held file"}) {
-        bool fixture = strchr(where, ' ') == nullptr;
-        std::string path = fixture ? TestPath("config.tnx", where) : TestPath("kept.tnx");
-        if (path.empty()) // not prepared: mounting needs root
-            continue;
-        if (!fixture)
-            WriteBytes(path, RecordFile(0, 800, 600));
-        std::string before = FileBytes(path);
-        if (where[0] == 'r' && !fixture)
+        if (prepare != kNothing && prepare != kOnPreparedDisk)
+            WriteBytes(path, bytes.substr(0, size));
+        if (prepare == kReadOnly)
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-        HANDLE lock = where[0] == 'h' ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr)
-                                      : INVALID_HANDLE_VALUE;
+        const std::string before = FileBytes(path);
+        HANDLE held = prepare == kHeld ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+                                                     OPEN_EXISTING, 0, nullptr)
+                                       : INVALID_HANDLE_VALUE;
+        ShowSavedSettings(2, "1920", "1080");
         MarkConfigurationChanged();
-        Command(IDM_FILE_SAVE,
-                {{"Save File", IDOK, path.c_str()}, {"Save File", IDYES}, {kAppCaption, IDOK}});
-        CloseHandle(lock);
+        std::vector<Answer> answers;
+        if (how != kSave)
+            answers.push_back({kAppCaption, IDNO}); // the unsaved changes are let go
+        if (how != kCommandLine)
+            answers.push_back({how == kSave ? "Save File" : "Open File", IDOK, path.c_str()});
+        if (how == kSave && prepare != kNothing)
+            answers.push_back({"Save File", IDYES}); // replace it
+        if (message)
+            answers.push_back({kAppCaption, IDOK});
+        ExpectWindows(answers);
+        if (how == kCommandLine)
+            OpenCommandLineFile(path.c_str());
+        else
+            SendMessageA(app.mainWindow, WM_COMMAND, how == kSave ? IDM_FILE_SAVE : IDM_FILE_OPEN,
+                         0);
+        CloseHandle(held);
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        EXPECT_EQ("Error saving the file", seen[2].text) << where;
-        EXPECT_EQ(before, FileBytes(path)) << where;
-        EXPECT_TRUE(app.configurationChanged);
+        if (message) {
+            EXPECT_EQ(message, seen[answers.size() - 1].text);
+            EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[answers.size() - 1].icon);
+        }
+        bool opened = how != kSave && !message;
+        ExpectSettings(opened ? 1 : 2, opened ? "1600" : "1920", opened ? "900" : "1080");
+        EXPECT_EQ(message != nullptr, app.configurationChanged);
+        EXPECT_EQ(how == kSave && !message ? RecordFile(2, 1920, 1080) : before, FileBytes(path));
     }
+    EXPECT_TRUE(DeleteFileA((longFolder + "\\x.tnx").c_str()) &&
+                RemoveDirectoryA(longFolder.c_str()))
+        << "the save left nothing else beside the file";
 }
 
 TEST_F(FileCommands, TheUnsavedChangesQuestionGuardsNewOpenExitAndClose) {
-    const std::tuple<int, int, bool> cases[] = {{IDM_FILE_NEW, IDCANCEL, false},
-                                                {IDM_FILE_NEW, IDYES, false},
-                                                {IDM_FILE_NEW, IDNO, true},
-                                                {IDM_FILE_OPEN, IDYES, false},
-                                                {0, IDCANCEL, false},
-                                                {IDM_FILE_EXIT, IDYES, false},
-                                                {0, IDNO, true}};
+    const std::tuple<int, int, bool> cases[] = {
+        {IDM_FILE_NEW, IDCANCEL, false}, {IDM_FILE_NEW, IDNO, true},
+        {IDM_FILE_OPEN, IDYES, false},   {0, IDCANCEL, false},
+        {IDM_FILE_EXIT, IDYES, false},   {0, IDNO, true}};
     for (auto [command, reply, runs] : cases) { // command 0: the close box
         SCOPED_TRACE(std::to_string(command) + " reply " + std::to_string(reply));
         ShowSavedSettings(2, "1920", "1080");
