@@ -8,7 +8,9 @@
 set -u
 title='Tandemix Configuration Utility'
 run=$4/present wine_pid=""
-trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "${own:-}" ] && stop_session' EXIT
+runner=""
+trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "$runner" ] && kill -- -$runner 2>/dev/null
+    [ -n "${own:-}" ] && stop_session' EXIT
 # Ends the whole script, also from inside $(...).
 fail() { echo "FAIL: $*" >&2; kill -TERM $$; exit 1; }
 trap 'exit 1' TERM
@@ -19,9 +21,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 windows_path() { echo "Z:${1//\//\\}"; }
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-# Prints the id of a visible window titled $1 that is not window $2, once there is one.
+# Prints the id of a visible window titled $1 that is not window $2, once there is one (within
+# $3 tenths of a second, 200 unless given).
 await_window() {
-    for _ in $(seq 200); do
+    for _ in $(seq "${3:-200}"); do
         visible "$1" | grep -vx "${2:-none}" | head -1 | grep . && return 0
         sleep 0.1
     done
@@ -92,13 +95,17 @@ await_exit
 probe 1
 # The run command on a display of the user's own (this one, here) makes a managed window, not the
 # tests' override-redirect one, and Ctrl+C ends it with status 0 (SIGINT to its process group,
-# which a background job would ignore). It runs its own preset's build.
+# which a background job would ignore). It runs setup and its own preset's build, and may make
+# its own Wine prefix first.
 if [[ $1 == */$(wine_runs_32bit && echo win32 || echo win64)/* ]]; then
     env -u WINEPREFIX --default-signal=INT setsid bash "$(dirname "$0")/../../scripts/run.sh" >"$4/run.out" 2>&1 & runner=$!
-    xwininfo -id "$(await_window "$title")" | grep -q "Override Redirect State: no" ||
+    # The id comes first, as xwininfo without one waits for a click.
+    window=$(await_window "$title" none 1200)
+    xwininfo -id "$window" | grep -q "Override Redirect State: no" ||
         fail "the run command's window is not a managed one"
     kill -INT -- -$runner
     wait $runner || fail "Ctrl+C ended the run command with status $? (its output: $4/run.out)"
+    runner=""
 fi
 for name in $planted; do
     [ -e "$run/$name.loaded" ] && fail "the planted $name beside the programs was loaded"
