@@ -164,7 +164,9 @@ TEST_F(DeviceCommands, EveryFaultAtEveryExchangeIsReportedAndLosesNothing) {
                     EXPECT_EQ(0, errors.find("tandemixctl: register " +
                                              std::to_string(atMarker ? 511 : registersDone) + ": "))
                         << errors;
-                    EXPECT_EQ(FileBytes(file), FileBytes(readFile));
+                    // A read's output file holds another configuration than the adapter's.
+                    EXPECT_TRUE(write || FileBytes(file) == FileBytes(readFile))
+                        << "a failed read changed its output file";
                 }
                 longest = std::max(longest, GetTickCount() - start);
                 EXPECT_LT(GetTickCount() - start, 1000u) << "the shortened waits and a time-out";

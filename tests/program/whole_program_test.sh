@@ -8,8 +8,7 @@
 set -u
 title='Tandemix Configuration Utility'
 run=$4/present wine_pid=""
-runner=""
-trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "$runner" ] && kill -- -$runner 2>/dev/null
+trap '[ -n "$wine_pid" ] && kill $wine_pid 2>/dev/null; [ -n "${runner:-}" ] && kill -- -$runner 2>/dev/null
     [ -n "${own:-}" ] && stop_session' EXIT
 # Ends the whole script, also from inside $(...).
 fail() { echo "FAIL: $*" >&2; kill -TERM $$; exit 1; }
