@@ -23,39 +23,33 @@ struct DeviceCommand {
     int progressDialog;
     // Read From Tandemix: asks about unsaved changes first, and shows what it read.
     bool readsIntoWindow;
-    int (*transfer)(unsigned char record[kConfigRecordSize], ProgressOperation progress);
+    DeviceOutcome (*transfer)(unsigned char record[kConfigRecordSize], ProgressOperation progress);
     ProgressOperation progress;
     const char* doneText;
     const char* exchangeFailedText;
-    const char* unknownResultFormat; // formatted with the result
 };
 
-int WriteRecord(unsigned char record[kConfigRecordSize], ProgressOperation progress) {
+DeviceOutcome WriteWindowRecord(unsigned char record[kConfigRecordSize],
+                                ProgressOperation progress) {
     return WriteDeviceConfig(record, progress);
-}
-
-int ReadRecord(unsigned char record[kConfigRecordSize], ProgressOperation progress) {
-    return ReadDeviceConfig(record, progress);
 }
 
 const DeviceCommand kSaveToDevice = {
     IDD_WRITE_PROGRESS,
     false,
-    WriteRecord,
+    WriteWindowRecord,
     ShowWriteProgress,
     "The configuration was successfully saved to the Tandemix",
     "Error while writing to the Tandemix",
-    "Unknown error",
 };
 
 const DeviceCommand kReadFromDevice = {
     IDD_READ_PROGRESS,
     true,
-    ReadRecord,
+    ReadDeviceConfig,
     ShowReadProgress,
     "The configuration was successfully read from the Tandemix",
     "Error while reading from the Tandemix",
-    "Unknown error (%d)",
 };
 
 void ShowProgress(const char* format, int dataPercent) {
@@ -113,28 +107,15 @@ bool EndTransfer() {
     return true;
 }
 
-void ShowResult(const DeviceCommand& command, int result) {
-    char unknown[32];
-    const char* text = unknown;
-    UINT style = MB_ICONERROR;
-    switch (result) {
-        case kDeviceDone:
-            text = command.doneText;
-            style = MB_OK;
-            break;
-        case kDeviceNotFound:
-            text = LastOpenResult() == kOpenResultBusy || LastOpenResult() == kOpenResultRefused
-                       ? kAdapterInUseText
-                       : kNotFoundText;
-            break;
-        case kDeviceExchangeFailed:
-            text = command.exchangeFailedText;
-            break;
-        default:
-            wsprintfA(unknown, command.unknownResultFormat, result);
-            break;
+void ShowResult(const DeviceCommand& command, const DeviceOutcome& outcome) {
+    if (outcome.result == kDeviceDone) {
+        MessageBoxA(app.mainWindow, command.doneText, kAppCaption, MB_OK);
+        return;
     }
-    MessageBoxA(app.mainWindow, text, kAppCaption, style);
+    const char* text = command.exchangeFailedText;
+    if (outcome.result == kDeviceNotFound)
+        text = AdapterInUse(outcome) ? kAdapterInUseText : kNotFoundText;
+    MessageBoxA(app.mainWindow, text, kAppCaption, MB_ICONERROR);
 }
 
 void RunDeviceCommand(const DeviceCommand& command) {
@@ -150,18 +131,17 @@ void RunDeviceCommand(const DeviceCommand& command) {
     DWORD settleStart = GetTickCount(); // the adapter settles while the progress window opens
     OpenProgressWindow(command.progressDialog);
     WaitPumpingMessages(deviceSettleMs, settleStart);
-    int result = command.transfer(record, command.progress);
+    DeviceOutcome outcome = command.transfer(record, command.progress);
     if (!EndTransfer())
         return;
     // Only a read that replaced the settings makes the window match a configuration again; after
     // a failed one the user's edits are still there, and still unsaved.
-    if (result == kDeviceDone && command.readsIntoWindow) {
+    if (outcome.result == kDeviceDone && command.readsIntoWindow) {
         ApplyConfigRecord(record);
-        LayoutControls();
-        PlaceButtons();
+        LayoutMainWindow();
         MarkConfigurationUnchanged();
     }
-    ShowResult(command, result);
+    ShowResult(command, outcome);
 }
 
 } // namespace

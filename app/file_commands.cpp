@@ -57,8 +57,7 @@ void LoadChosenConfigFile() {
     }
     ApplyConfigRecord(record);
     MarkConfigurationUnchanged();
-    LayoutControls();
-    PlaceButtons();
+    LayoutMainWindow();
 }
 
 } // namespace

@@ -10,8 +10,7 @@ void NewCommand() {
         return;
     ResetConfiguration();
     MarkConfigurationUnchanged();
-    LayoutControls();
-    PlaceButtons();
+    LayoutMainWindow();
 }
 
 void ExitCommand() {

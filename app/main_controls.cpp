@@ -179,6 +179,11 @@ void PlaceButtons() {
     MoveAndShowButtons();
 }
 
+void LayoutMainWindow() {
+    LayoutControls();
+    PlaceButtons();
+}
+
 LRESULT CALLBACK ButtonKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN) {
         if (wParam == VK_RETURN)

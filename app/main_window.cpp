@@ -148,8 +148,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
-                LayoutControls();
-                PlaceButtons();
+                LayoutMainWindow();
             }
             return 0;
         case WM_SIZING:

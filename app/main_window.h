@@ -8,6 +8,8 @@ void CreateControlFont();
 void CreateMainControls();
 void LayoutControls();
 void PlaceButtons();
+// The two passes as every caller runs them: after a resize, New, Open, a device read, start-up.
+void LayoutMainWindow();
 // After a change of the window's dots per inch: a new control font, and every control at its
 // new size and place.
 void RescaleControls();

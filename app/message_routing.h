@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-// Outside a transfer: the accelerators, then the window. During one: the progress window's
+// Outside a transfer: the accelerators, then the window. During one: the main window's
 // dialog keys, then the window, with no accelerators; a quit is kept for the transfer's end.
 void RouteMessage(MSG* message);
 // Until the quit message; returns its exit code.

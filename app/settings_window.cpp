@@ -1,5 +1,6 @@
-// Reads the Control Mode list and the X and Y boxes into the pure record rules and writes the
-// decoded values back into them.
+// Reads the Control Mode list and the X and Y boxes into the adapter's settings and writes the
+// decoded settings back into them: no selection is no Control Mode, and a size the adapter does
+// not accept is stored as the screen's.
 #include "settings_window.h"
 
 #include "app_state.h"
@@ -20,24 +21,35 @@ void SelectControlMode(int index) {
     SendMessageA(app.controls.controlModeList, CB_SETCURSEL, selection, 0);
 }
 
-// A size box and the rule the record applies to its entry.
+// A size box: a size the adapter does not accept (an empty box reads as 0) is replaced by the
+// screen's in the record.
 struct SizeBox {
     int id;
     const char* name;
     const char* screenSide;
-    bool (*kept)(unsigned int entry);
-    unsigned int minStored, maxStored;
+    bool (*accepted)(unsigned int size);
+    unsigned int minSize, maxSize;
     int screenMetric;
 };
 
 const SizeBox kSizeBoxes[] = {
-    {IDC_X_SIZE, "X Size", "width", WidthEntryKept, kMinStoredWidth, kMaxStoredWidth, SM_CXSCREEN},
-    {IDC_Y_SIZE, "Y Size", "height", HeightEntryKept, kMinStoredHeight, kMaxStoredHeight,
+    {IDC_X_SIZE, "X Size", "width", ScreenWidthAccepted, kMinScreenWidth, kMaxScreenWidth,
+     SM_CXSCREEN},
+    {IDC_Y_SIZE, "Y Size", "height", ScreenHeightAccepted, kMinScreenHeight, kMaxScreenHeight,
      SM_CYSCREEN},
 };
 
 unsigned int SizeEntry(int id) {
     return GetDlgItemInt(app.mainWindow, id, nullptr, FALSE);
+}
+
+unsigned int ScreenSize(int metric) {
+    return static_cast<unsigned int>(GetSystemMetrics(metric));
+}
+
+unsigned int SizeToStore(const SizeBox& size) {
+    unsigned int entry = SizeEntry(size.id);
+    return size.accepted(entry) ? entry : ScreenSize(size.screenMetric);
 }
 
 // Names the value that the screen's size will replace; false when the user cancels.
@@ -51,7 +63,7 @@ bool ConfirmReplacedSize(const SizeBox& size) {
     wsprintfA(text,
               "The %s %s is outside the accepted range, %u to %u.\n\nThe screen's %s, %d, will "
               "be stored instead.",
-              size.name, shown, size.minStored + 1u, size.maxStored + 1u, size.screenSide,
+              size.name, shown, size.minSize, size.maxSize, size.screenSide,
               GetSystemMetrics(size.screenMetric));
     if (MessageBoxA(app.mainWindow, text, kAppCaption, MB_ICONWARNING | MB_OKCANCEL) == IDOK)
         return true;
@@ -59,11 +71,21 @@ bool ConfirmReplacedSize(const SizeBox& size) {
     return false;
 }
 
+// The program's own writes into the controls mark nothing as changed.
+void ShowSettings(bool withControlMode, int controlMode, unsigned int width, unsigned int height) {
+    app.writingSettings = true;
+    ShowNumber(app.controls.xBox, width);
+    ShowNumber(app.controls.yBox, height);
+    if (withControlMode)
+        SelectControlMode(controlMode);
+    app.writingSettings = false;
+}
+
 } // namespace
 
 bool ConfirmReplacedSizes() {
     for (const SizeBox& size : kSizeBoxes)
-        if (!size.kept(SizeEntry(size.id)) && !ConfirmReplacedSize(size))
+        if (!size.accepted(SizeEntry(size.id)) && !ConfirmReplacedSize(size))
             return false;
     return true;
 }
@@ -73,35 +95,22 @@ bool ControlModeChosen() {
 }
 
 void BuildConfigRecord(unsigned char record[kConfigRecordSize]) {
-    ConfigSettings settings;
-    // The encoder keeps the low byte, so no selection (CB_ERR) is stored as 0xFF.
-    settings.controlModeSelection =
+    int selection =
         static_cast<int>(SendMessageA(app.controls.controlModeList, CB_GETCURSEL, 0, 0));
-    settings.widthEntry = SizeEntry(IDC_X_SIZE);
-    settings.heightEntry = SizeEntry(IDC_Y_SIZE);
-    EncodeConfigRecord(settings, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                       record);
+    ConfigSettings settings = {selection == CB_ERR ? kNoControlMode : selection,
+                               SizeToStore(kSizeBoxes[0]), SizeToStore(kSizeBoxes[1])};
+    EncodeConfigRecord(settings, record);
 }
 
 void ApplyConfigRecord(const unsigned char record[kConfigRecordSize]) {
-    DecodedConfig decoded = DecodeConfigRecord(record);
-    app.writingSettings = true;
-    ShowNumber(app.controls.xBox, decoded.width);
-    ShowNumber(app.controls.yBox, decoded.height);
-    SelectControlMode(decoded.controlModeIndex);
-    app.writingSettings = false;
+    ConfigSettings settings = DecodeConfigRecord(record);
+    ShowSettings(true, settings.controlMode, settings.width, settings.height);
 }
 
 void ShowScreenSize() {
-    app.writingSettings = true;
-    ShowNumber(app.controls.xBox, static_cast<unsigned int>(GetSystemMetrics(SM_CXSCREEN)));
-    ShowNumber(app.controls.yBox, static_cast<unsigned int>(GetSystemMetrics(SM_CYSCREEN)));
-    app.writingSettings = false;
+    ShowSettings(false, 0, ScreenSize(SM_CXSCREEN), ScreenSize(SM_CYSCREEN));
 }
 
 void ResetConfiguration() {
-    app.writingSettings = true;
-    SelectControlMode(0);
-    app.writingSettings = false;
-    ShowScreenSize();
+    ShowSettings(true, 0, ScreenSize(SM_CXSCREEN), ScreenSize(SM_CYSCREEN));
 }

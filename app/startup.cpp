@@ -16,7 +16,6 @@
 #include "settings_window.h"
 #include "system_library.h"
 #include "window_dpi.h"
-#include "window_snap.h"
 
 VolumeQuery queryVolumeInformation = GetVolumeInformationA;
 
@@ -101,13 +100,12 @@ void BuildMainWindow(HINSTANCE instance) {
     CreateMainWindow(instance);
     ResetConfiguration();
     MarkConfigurationUnchanged();
-    LayoutControls();
-    PlaceButtons();
+    LayoutMainWindow();
     app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
 }
 
 bool ProbeAdapterAtStartup() {
-    if (ProbeDevice() == kDeviceDone)
+    if (ProbeDevice().result == kDeviceDone)
         return true;
     MessageBoxA(app.mainWindow, kNotFoundText, kAppCaption, MB_ICONERROR);
     DestroyWindow(app.mainWindow);

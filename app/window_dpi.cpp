@@ -4,7 +4,6 @@
 
 #include "app_state.h"
 #include "system_library.h"
-#include "window_snap.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "dpi_scale.h"
+
 // The window's dots per inch: its monitor's where the system tells them (Windows 10 1607 and
 // later), otherwise the display's.
 int WindowDpi(HWND window);

@@ -2,6 +2,8 @@
 // height, so a drag never jitters between two sizes.
 #include "window_snap.h"
 
+#include "dpi_scale.h"
+
 namespace {
 
 long SnapLength(long proposed, long frame, long base, long step, int dpi, bool tieToLarger) {
@@ -24,10 +26,6 @@ long SnapLength(long proposed, long frame, long base, long step, int dpi, bool t
 }
 
 } // namespace
-
-long ScaleFrom96(long pixels, int dpi) {
-    return (pixels * dpi + 48) / 96;
-}
 
 void SnapWindowRect(int edge, long frameWidth, long frameHeight, int dpi, SnapRect* rect) {
     long width =

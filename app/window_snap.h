@@ -32,10 +32,6 @@ enum : int {
     kSnapLastStep = 1023,
 };
 
-// The window's sizes are given at 96 dots per inch; at `dpi` they are scaled, halves rounded
-// up as MulDiv rounds them.
-long ScaleFrom96(long pixels, int dpi);
-
 // Snaps the proposed outer rectangle in place to the grid scaled to `dpi`; the dragged edge
 // decides which sides move.
 void SnapWindowRect(int edge, long frameWidth, long frameHeight, int dpi, SnapRect* rect);

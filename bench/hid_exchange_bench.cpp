@@ -27,8 +27,8 @@ void StartFake() {
 }
 
 int OpenFakeAdapter(DeviceRecord* device) {
-    return OpenAdapter(kFakeHidCalls, kAdapterVendorId, kAdapterOutputReportLength,
-                       kAdapterInputReportLength, device);
+    return OpenAdapter(WindowsHidBackend(kFakeHidCalls), kAdapterVendorId,
+                       kAdapterOutputReportLength, kAdapterInputReportLength, device);
 }
 
 bool BenchExchanges() {
@@ -42,10 +42,11 @@ bool BenchExchanges() {
     LONGLONG start = Now();
     for (int i = 0; i < kExchanges; ++i) {
         send[3] = static_cast<unsigned char>(i);
-        failures += ExchangeWithAdapter(kFakeHidCalls, &device, send, receive) != kExchangeDone;
+        failures += ExchangeWithAdapter(WindowsHidBackend(kFakeHidCalls), &device, send, receive) !=
+                    kExchangeDone;
     }
     LONGLONG ticks = Now() - start;
-    CloseAdapter(kFakeHidCalls, &device);
+    CloseAdapter(WindowsHidBackend(kFakeHidCalls), &device);
     printf("exchange:       %.3f us each (%d exchanges, %d failed)\n",
            1e3 * Milliseconds(ticks) / kExchanges, kExchanges, failures);
     return failures == 0;
@@ -60,7 +61,7 @@ bool BenchOpenAndClose() {
         for (int i = 0; i < kOpensPerRound; ++i) {
             DeviceRecord device;
             failures += OpenFakeAdapter(&device) != kOpenDone;
-            CloseAdapter(kFakeHidCalls, &device);
+            CloseAdapter(WindowsHidBackend(kFakeHidCalls), &device);
         }
         ticks += Now() - start;
     }

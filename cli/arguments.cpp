@@ -12,53 +12,28 @@ const char* const kControlModeKeywords[3] = {"ascii", "ext-ascii", "key-number"}
 
 namespace {
 
-struct CommandName {
-    const char* name;
-    CtlCommand command;
-    bool takesFile;
-};
-
-const CommandName kCommands[] = {
-    {"show", kCtlShow, true},  {"make", kCtlMake, true},   {"probe", kCtlProbe, false},
-    {"read", kCtlRead, false}, {"write", kCtlWrite, true}, {"watch", kCtlWatch, true},
-};
-
-enum OptionId : int {
-    kOptionMode,
-    kOptionWidth,
-    kOptionHeight,
-    kOptionOutput,
-    kOptionJson,
-    kOptionQuiet,
-    kOptionNoVerify,
-    kOptionCount
-};
-
 struct Option {
-    OptionId id;
     const char* name;
-    unsigned int commands; // bit per CtlCommand that accepts it
-    bool takesValue;
+    const char* value; // what the usage calls its value; null for a switch
 };
 
-constexpr unsigned int Bit(CtlCommand command) {
-    return 1u << command;
-}
-
+// Indexed by CtlOption.
 const Option kOptions[] = {
-    {kOptionMode, "-m", Bit(kCtlMake), true},
-    {kOptionWidth, "-x", Bit(kCtlMake), true},
-    {kOptionHeight, "-y", Bit(kCtlMake), true},
-    {kOptionOutput, "-o", Bit(kCtlRead), true},
-    {kOptionJson, "--json", Bit(kCtlShow) | Bit(kCtlRead), false},
-    {kOptionQuiet, "-q", Bit(kCtlRead) | Bit(kCtlWrite), false},
-    {kOptionNoVerify, "--no-verify", Bit(kCtlWrite), false},
-    {kOptionCount, "--count", Bit(kCtlWatch), true},
+    {"-m", "MODE"},      {"-x", "WIDTH"},          {"-y", "HEIGHT"}, {"-o", "FILE"},
+    {"--json", nullptr}, {"--no-verify", nullptr}, {"-q", nullptr},  {"--count", "N"},
 };
+constexpr int kOptionTotal = sizeof(kOptions) / sizeof(kOptions[0]);
 
 bool Fail(char* error, int errorSize, const char* format, const char* detail) {
     snprintf(error, static_cast<size_t>(errorSize), format, detail);
     return false;
+}
+
+// Appends to the text as far as it has room.
+void Append(char* text, int size, const char* format, const char* detail = "",
+            const char* more = "") {
+    size_t used = strlen(text);
+    snprintf(text + used, static_cast<size_t>(size) - used, format, detail, more);
 }
 
 // Decimal digits only, at most six of them.
@@ -93,8 +68,7 @@ bool ParseSize(bool isWidth, const char* text, unsigned int* size, char* error, 
     return CheckScreenSize(isWidth, *size, error, errorSize);
 }
 
-bool ApplyOption(OptionId option, const char* value, CtlRequest* request, char* error,
-                 int errorSize) {
+bool ApplyOption(int option, const char* value, CtlRequest* request, char* error, int errorSize) {
     switch (option) {
         case kOptionMode:
             if (!ParseControlMode(value, &request->controlMode))
@@ -113,11 +87,11 @@ bool ApplyOption(OptionId option, const char* value, CtlRequest* request, char* 
         case kOptionJson:
             request->json = true;
             return true;
-        case kOptionQuiet:
-            request->quiet = true;
-            return true;
         case kOptionNoVerify:
             request->verify = false;
+            return true;
+        case kOptionQuiet:
+            request->quiet = true;
             return true;
         case kOptionCount: {
             unsigned int count = 0;
@@ -131,16 +105,47 @@ bool ApplyOption(OptionId option, const char* value, CtlRequest* request, char* 
     return false;
 }
 
+// "-m MODE, -x WIDTH and -y HEIGHT": the options a command cannot do without.
+bool FailForRequired(const CtlCommand& command, char* error, int errorSize) {
+    snprintf(error, static_cast<size_t>(errorSize), "%s needs ", command.name);
+    int left = __builtin_popcount(command.required);
+    for (int option = 0; option < kOptionTotal; ++option) {
+        if (!(command.required & (1u << option)))
+            continue;
+        --left;
+        Append(error, errorSize, "%s %s", kOptions[option].name, kOptions[option].value);
+        Append(error, errorSize, left > 1 ? ", " : left == 1 ? " and " : "");
+    }
+    return false;
+}
+
 } // namespace
 
 bool CheckScreenSize(bool isWidth, unsigned int size, char* error, int errorSize) {
-    unsigned int lowest = (isWidth ? kMinStoredWidth : kMinStoredHeight) + 1;
-    unsigned int highest = (isWidth ? kMaxStoredWidth : kMaxStoredHeight) + 1;
-    if (size >= lowest && size <= highest)
+    if (isWidth ? ScreenWidthAccepted(size) : ScreenHeightAccepted(size))
         return true;
     snprintf(error, static_cast<size_t>(errorSize), "screen %s %u is outside %u..%u",
-             isWidth ? "width" : "height", size, lowest, highest);
+             isWidth ? "width" : "height", size, isWidth ? kMinScreenWidth : kMinScreenHeight,
+             isWidth ? kMaxScreenWidth : kMaxScreenHeight);
     return false;
+}
+
+// The options it needs, FILE, then the options it may take, each in brackets.
+void FormatSynopsis(const CtlCommand& command, char* text, int size) {
+    snprintf(text, static_cast<size_t>(size), "%s", command.name);
+    for (int option = 0; option < kOptionTotal; ++option)
+        if (command.required & (1u << option))
+            Append(text, size, " %s %s", kOptions[option].name, kOptions[option].value);
+    if (command.takesFile)
+        Append(text, size, " FILE");
+    for (int option = 0; option < kOptionTotal; ++option) {
+        if (!(command.options & ~command.required & (1u << option)))
+            continue;
+        if (kOptions[option].value)
+            Append(text, size, " [%s %s]", kOptions[option].name, kOptions[option].value);
+        else
+            Append(text, size, " [%s]", kOptions[option].name);
+    }
 }
 
 bool ParseArguments(int argc, char** argv, CtlRequest* request, char* error, int errorSize) {
@@ -148,24 +153,25 @@ bool ParseArguments(int argc, char** argv, CtlRequest* request, char* error, int
     request->controlMode = -1;
     request->verify = true;
     if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-        request->command = kCtlHelp;
+        request->action = kCtlHelp;
         return true;
     }
     if (argc == 2 && strcmp(argv[1], "--version") == 0) {
-        request->command = kCtlVersion;
+        request->action = kCtlVersion;
         return true;
     }
     if (argc < 2)
         return Fail(error, errorSize, "%s", "no command given; tandemixctl --help lists them");
-    const CommandName* command = nullptr;
-    for (const CommandName& known : kCommands)
-        if (strcmp(argv[1], known.name) == 0)
-            command = &known;
+    const CtlCommand* command = nullptr;
+    for (int i = 0; i < kCtlCommandCount; ++i)
+        if (strcmp(argv[1], kCtlCommands[i].name) == 0)
+            command = &kCtlCommands[i];
     if (!command)
         return Fail(error, errorSize, "unknown command '%s'; tandemixctl --help lists the commands",
                     argv[1]);
-    request->command = command->command;
+    request->command = command;
     const char* positional = nullptr;
+    unsigned int given = 0;
     for (int i = 2; i < argc; ++i) {
         const char* argument = argv[i];
         if (argument[0] != '-' || argument[1] == '\0') {
@@ -174,28 +180,27 @@ bool ParseArguments(int argc, char** argv, CtlRequest* request, char* error, int
             positional = argument;
             continue;
         }
-        const Option* option = nullptr;
-        for (const Option& known : kOptions)
-            if (strcmp(argument, known.name) == 0)
-                option = &known;
-        if (!option || !(option->commands & Bit(command->command)))
+        int option = 0;
+        while (option < kOptionTotal && strcmp(argument, kOptions[option].name) != 0)
+            ++option;
+        if (option == kOptionTotal || !(command->options & (1u << option)))
             return Fail(error, errorSize, "option '%s' does not belong here", argument);
         const char* value = nullptr;
-        if (option->takesValue) {
+        if (kOptions[option].value) {
             if (i + 1 == argc)
                 return Fail(error, errorSize, "option %s needs a value", argument);
             value = argv[++i];
         }
-        if (!ApplyOption(option->id, value, request, error, errorSize))
+        if (!ApplyOption(option, value, request, error, errorSize))
             return false;
+        given |= 1u << option;
     }
     if (command->takesFile) {
         if (!positional)
             return Fail(error, errorSize, "%s needs a FILE", command->name);
         request->file = positional;
     }
-    if (request->command == kCtlMake &&
-        (request->controlMode < 0 || request->width == 0 || request->height == 0))
-        return Fail(error, errorSize, "%s needs -m MODE, -x WIDTH and -y HEIGHT", "make");
+    if ((given & command->required) != command->required)
+        return FailForRequired(*command, error, errorSize);
     return true;
 }

@@ -16,24 +16,16 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: tandemixctl COMMAND [OPTIONS]\n"
-    "  show FILE [--json]                    settings stored in a configuration file\n"
-    "  make -m MODE -x WIDTH -y HEIGHT FILE  write a new configuration file\n"
-    "  probe                                 is an adapter connected\n"
-    "  read [-o FILE] [--json] [-q]          read the adapter's settings (and save them as a "
-    "file)\n"
-    "  write FILE [--no-verify] [-q]         write a file's settings into the adapter, then read\n"
-    "                                        them back and compare\n"
-    "  watch FILE [--count N]                write and verify one adapter after another as each\n"
-    "                                        is plugged in (Ctrl+C ends it between adapters)\n"
-    "  --help | --version\n"
-    "MODE is ascii, ext-ascii or key-number (any case), or 0, 1, 2; WIDTH is 641..15361 and\n"
-    "HEIGHT 481..8641. -q leaves out the progress line shown on a terminal.\n"
+// Below the commands' lines; formatted with the accepted sizes.
+const char kUsageNotes[] =
+    "MODE is ascii, ext-ascii or key-number (any case), or 0, 1, 2; WIDTH is %u..%u and\n"
+    "HEIGHT %u..%u. -q leaves out the progress line shown on a terminal.\n"
     "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed\n"
     "(watch: a unit failed), 4 verify found a difference.\n";
 const char kVersion[] = "tandemixctl " TANDEMIX_VERSION "\n";
 const int kWatchPollMs = 250;
+constexpr unsigned int kMakeOptions =
+    OptionBit(kOptionMode) | OptionBit(kOptionWidth) | OptionBit(kOptionHeight);
 
 bool progressShown;
 bool progressLineOpen;
@@ -73,7 +65,7 @@ void Complain(const char* format, ...) {
     ReportFailure();
 }
 
-void ShowProgress(int dataPercent) {
+void PrintProgress(int dataPercent) {
     if (!progressShown)
         return;
     // The percentage drops its remainder, so rounding up gives back the registers done.
@@ -92,12 +84,12 @@ void StartProgress(const char* verb, bool quiet) {
 
 // Notes the failure of a device operation, naming the register and what the transfer under way
 // was doing, and returns the exit status for it.
-int NoteDeviceFailure(int result, unsigned int failedRegister) {
-    if (result == kDeviceNotFound) {
-        if (LastOpenResult() == kOpenResultBusy)
+int NoteDeviceFailure(const DeviceOutcome& outcome) {
+    if (outcome.result == kDeviceNotFound) {
+        if (outcome.openResult == kOpenBusy)
             NoteFailure("the Tandemix adapter is in use by another Tandemix program (the utility "
                         "or tandemixctl); try again when it has finished");
-        else if (!ExplainMissingAdapter(failure, sizeof(failure)))
+        else if (!ExplainMissingAdapter(outcome, failure, sizeof(failure)))
             NoteFailure(
                 "no Tandemix adapter found (is its KB/MOUSE port plugged into a USB port?)");
         return kExitNoAdapter;
@@ -105,12 +97,13 @@ int NoteDeviceFailure(int result, unsigned int failedRegister) {
     bool writing = strcmp(progressVerb, "writing") == 0;
     NoteFailure("register %u: the exchange failed while %s; the transfer stopped and the adapter "
                 "was closed%s",
-                failedRegister, progressVerb, writing ? " without the closing commit marker" : "");
+                outcome.failedRegister, progressVerb,
+                writing ? " without the closing commit marker" : "");
     return kExitExchangeFailed;
 }
 
-int ComplainAboutDevice(int result, unsigned int failedRegister) {
-    int status = NoteDeviceFailure(result, failedRegister);
+int ComplainAboutDevice(const DeviceOutcome& outcome) {
+    int status = NoteDeviceFailure(outcome);
     ReportFailure();
     return status;
 }
@@ -130,7 +123,7 @@ bool LoadConfigFile(const char* path, unsigned char record[kConfigRecordSize]) {
     return false;
 }
 
-bool SaveConfigFile(const char* path, const unsigned char record[kConfigRecordSize]) {
+bool SaveRecordFile(const char* path, const unsigned char record[kConfigRecordSize]) {
     char reason[256];
     switch (WriteConfigFile(path, record, reason, sizeof(reason))) {
         case kConfigFileDone:
@@ -148,22 +141,21 @@ bool SaveConfigFile(const char* path, const unsigned char record[kConfigRecordSi
     return false;
 }
 
-// The record the utility builds from its window after showing `shown` there. Sizes outside the
-// adapter's range would be replaced by the screen's, which a command line does not have, so they
+// The record the utility builds from its window after showing `shown` there. Sizes the adapter
+// does not accept would be replaced by the screen's, which a command line does not have, so they
 // are refused instead.
 bool BuildSettingsRecord(const unsigned char shown[kConfigRecordSize], const char* source,
                          unsigned char record[kConfigRecordSize]) {
-    DecodedConfig decoded = DecodeConfigRecord(shown);
+    ConfigSettings settings = DecodeConfigRecord(shown);
     char error[96];
-    if (!CheckScreenSize(true, decoded.width, error, sizeof(error)) ||
-        !CheckScreenSize(false, decoded.height, error, sizeof(error))) {
+    if (!CheckScreenSize(true, settings.width, error, sizeof(error)) ||
+        !CheckScreenSize(false, settings.height, error, sizeof(error))) {
         Complain("%s: %s", source, error);
         return false;
     }
-    ConfigSettings settings = {
-        decoded.controlModeIndex < kControlModeCount ? decoded.controlModeIndex : -1, decoded.width,
-        decoded.height};
-    EncodeConfigRecord(settings, 0, 0, record);
+    if (settings.controlMode >= kControlModeCount) // the list shows no selection
+        settings.controlMode = kNoControlMode;
+    EncodeConfigRecord(settings, record);
     return true;
 }
 
@@ -184,30 +176,30 @@ int ShowCommand(const CtlRequest& request) {
 int MakeCommand(const CtlRequest& request) {
     ConfigSettings settings = {request.controlMode, request.width, request.height};
     unsigned char record[kConfigRecordSize];
-    EncodeConfigRecord(settings, 0, 0, record);
-    return SaveConfigFile(request.file, record) ? kExitDone : kExitBadInput;
+    EncodeConfigRecord(settings, record);
+    return SaveRecordFile(request.file, record) ? kExitDone : kExitBadInput;
 }
 
-int ProbeCommand() {
-    if (ProbeDevice() != kDeviceDone)
-        return ComplainAboutDevice(kDeviceNotFound, 0);
+int ProbeCommand(const CtlRequest&) {
+    DeviceOutcome outcome = ProbeDevice();
+    if (outcome.result != kDeviceDone)
+        return ComplainAboutDevice(outcome);
     puts("Tandemix adapter connected");
     return kExitDone;
 }
 
 int ReadCommand(const CtlRequest& request) {
     unsigned char record[kConfigRecordSize];
-    unsigned int failedRegister = 0;
     StartProgress("reading", request.quiet);
-    int result = ReadDeviceConfig(record, ShowProgress, &failedRegister);
-    if (result != kDeviceDone)
-        return ComplainAboutDevice(result, failedRegister);
+    DeviceOutcome outcome = ReadDeviceConfig(record, PrintProgress);
+    if (outcome.result != kDeviceDone)
+        return ComplainAboutDevice(outcome);
     PrintSettings(record, request.json);
     if (!request.file)
         return kExitDone;
     unsigned char saved[kConfigRecordSize];
     if (!BuildSettingsRecord(record, "the adapter's settings", saved) ||
-        !SaveConfigFile(request.file, saved))
+        !SaveRecordFile(request.file, saved))
         return kExitBadInput;
     return kExitDone;
 }
@@ -220,27 +212,20 @@ bool LoadSettingsRecord(const char* path, unsigned char record[kConfigRecordSize
 
 // Writes the record and, with `verify`, reads the registers back and compares them; on failure
 // notes the reason and returns the exit status for it.
-int WriteRecord(const unsigned char record[kConfigRecordSize], bool verify, bool quiet) {
-    unsigned int failedRegister = 0;
+int WriteAndVerify(const unsigned char record[kConfigRecordSize], bool verify, bool quiet) {
     StartProgress("writing", quiet);
-    int result = WriteDeviceConfig(record, ShowProgress, &failedRegister);
-    if (result != kDeviceDone)
-        return NoteDeviceFailure(result, failedRegister);
+    DeviceOutcome outcome = WriteDeviceConfig(record, PrintProgress);
+    if (outcome.result != kDeviceDone)
+        return NoteDeviceFailure(outcome);
     if (!verify)
         return kExitDone;
     unsigned char readBack[kConfigRecordSize];
     StartProgress("verifying", quiet);
-    result = ReadDeviceConfig(readBack, ShowProgress, &failedRegister);
-    if (result != kDeviceDone)
-        return NoteDeviceFailure(result, failedRegister);
-    int differing = 0, first = -1;
-    for (int n = 0; n < kDeviceImageSize; ++n) {
-        if (readBack[n] == record[n])
-            continue;
-        if (first < 0)
-            first = n;
-        ++differing;
-    }
+    outcome = ReadDeviceConfig(readBack, PrintProgress);
+    if (outcome.result != kDeviceDone)
+        return NoteDeviceFailure(outcome);
+    int first = 0;
+    int differing = CountDifferingRegisters(record, readBack, &first);
     if (!differing)
         return kExitDone;
     NoteFailure("verify: register %d holds 0x%02X where 0x%02X was written (%d of %d registers "
@@ -253,7 +238,7 @@ int WriteCommand(const CtlRequest& request) {
     unsigned char record[kConfigRecordSize];
     if (!LoadSettingsRecord(request.file, record))
         return kExitBadInput;
-    int status = WriteRecord(record, request.verify, request.quiet);
+    int status = WriteAndVerify(record, request.verify, request.quiet);
     if (status != kExitDone)
         ReportFailure();
     else
@@ -263,7 +248,7 @@ int WriteCommand(const CtlRequest& request) {
 
 // Polls until an adapter is there (or, with `present` false, gone); false when interrupted.
 bool AwaitAdapter(bool present) {
-    while ((ProbeDevice() == kDeviceDone) != present)
+    while ((ProbeDevice().result == kDeviceDone) != present)
         if (!PauseUnlessInterrupted(kWatchPollMs))
             return false;
     return true;
@@ -283,7 +268,7 @@ int WatchCommand(const CtlRequest& request) {
         if (!PauseUnlessInterrupted(0) || !AwaitAdapter(true))
             break;
         ++units;
-        bool written = WriteRecord(record, true, false) == kExitDone;
+        bool written = WriteAndVerify(record, true, false) == kExitDone;
         CloseProgressLine();
         if (written) {
             ++verified;
@@ -300,7 +285,37 @@ int WatchCommand(const CtlRequest& request) {
     return verified == units ? kExitDone : kExitExchangeFailed;
 }
 
+void PrintUsage() {
+    fputs("usage: tandemixctl COMMAND [OPTIONS]\n", stdout);
+    for (int i = 0; i < kCtlCommandCount; ++i) {
+        char synopsis[64];
+        FormatSynopsis(kCtlCommands[i], synopsis, sizeof(synopsis));
+        const char* line = kCtlCommands[i].summary;
+        printf("  %-36s  ", synopsis);
+        for (const char* end; (end = strchr(line, '\n')); line = end + 1)
+            printf("%.*s\n%40s", static_cast<int>(end - line), line, "");
+        printf("%s\n", line);
+    }
+    fputs("  --help | --version\n", stdout);
+    printf(kUsageNotes, kMinScreenWidth, kMaxScreenWidth, kMinScreenHeight, kMaxScreenHeight);
+}
+
 } // namespace
+
+const CtlCommand kCtlCommands[] = {
+    {"show", true, OptionBit(kOptionJson), 0, ShowCommand,
+     "settings stored in a configuration file"},
+    {"make", true, kMakeOptions, kMakeOptions, MakeCommand, "write a new configuration file"},
+    {"probe", false, 0, 0, ProbeCommand, "is an adapter connected"},
+    {"read", false, OptionBit(kOptionOutput) | OptionBit(kOptionJson) | OptionBit(kOptionQuiet), 0,
+     ReadCommand, "read the adapter's settings (and save them as a file)"},
+    {"write", true, OptionBit(kOptionNoVerify) | OptionBit(kOptionQuiet), 0, WriteCommand,
+     "write a file's settings into the adapter, then read\nthem back and compare"},
+    {"watch", true, OptionBit(kOptionCount), 0, WatchCommand,
+     "write and verify one adapter after another as each\nis plugged in (Ctrl+C ends it between "
+     "adapters)"},
+};
+const int kCtlCommandCount = sizeof(kCtlCommands) / sizeof(kCtlCommands[0]);
 
 int RunCtl(int argc, char** argv) {
     CtlRequest request;
@@ -309,25 +324,13 @@ int RunCtl(int argc, char** argv) {
         Complain("%s", error);
         return kExitBadInput;
     }
-    switch (request.command) {
-        case kCtlHelp:
-            fputs(kUsage, stdout);
-            return kExitDone;
-        case kCtlVersion:
-            fputs(kVersion, stdout);
-            return kExitDone;
-        case kCtlShow:
-            return ShowCommand(request);
-        case kCtlMake:
-            return MakeCommand(request);
-        case kCtlProbe:
-            return ProbeCommand();
-        case kCtlRead:
-            return ReadCommand(request);
-        case kCtlWrite:
-            return WriteCommand(request);
-        case kCtlWatch:
-            return WatchCommand(request);
+    if (request.action == kCtlHelp) {
+        PrintUsage();
+        return kExitDone;
     }
-    return kExitBadInput;
+    if (request.action == kCtlVersion) {
+        fputs(kVersion, stdout);
+        return kExitDone;
+    }
+    return request.command->run(request);
 }

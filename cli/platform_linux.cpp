@@ -1,13 +1,15 @@
 // tandemixctl's system calls on Linux, where an adapter that is there may still be closed to the
 // user until the udev rule gives access to it.
+#include <errno.h>
+#include <hidapi/hidapi.h>
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
 #include <unistd.h>
 
-#include "hidapi_backend.h"
 #include "ctl_platform.h"
+#include "hid_framing.h"
 
 namespace {
 
@@ -16,19 +18,38 @@ bool interrupted;
 
 void IgnoreSignal(int) {}
 
+// The device node of an adapter interface that this user may not open.
+bool FindDeniedAdapter(char* path, size_t size) {
+    bool found = false;
+    hid_device_info* interfaces = hid_enumerate(kAdapterVendorId, 0);
+    for (hid_device_info* at = interfaces; at && !found; at = at->next) {
+        if (!IsAdapterInterface(at->vendor_id, at->usage_page, kAdapterVendorId))
+            continue;
+        errno = 0;
+        if (hid_device* opened = hid_open_path(at->path))
+            hid_close(opened);
+        else if (errno == EACCES || errno == EPERM)
+            found = snprintf(path, size, "%s", at->path) > 0;
+    }
+    hid_free_enumeration(interfaces);
+    return found;
+}
+
 } // namespace
 
 bool StderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
 
-bool ExplainMissingAdapter(char* text, int size) {
-    if (!DeniedAdapterPath()[0])
+// The library says only that the system denied the open; the system names the device node.
+bool ExplainMissingAdapter(const DeviceOutcome& outcome, char* text, int size) {
+    char path[256];
+    if (outcome.openResult != kOpenDenied || !FindDeniedAdapter(path, sizeof(path)))
         return false;
     snprintf(text, static_cast<size_t>(size),
              "%s is a Tandemix adapter, but this user may not open it; install 70-tandemix.rules "
              "in /etc/udev/rules.d and plug the adapter in again (see tandemixctl(1))",
-             DeniedAdapterPath());
+             path);
     return true;
 }
 

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "ctl_platform.h"
-#include "device_transfer.h"
 
 namespace {
 
@@ -23,8 +22,8 @@ bool StderrIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
-bool ExplainMissingAdapter(char* text, int size) {
-    if (LastOpenResult() != kOpenResultRefused)
+bool ExplainMissingAdapter(const DeviceOutcome& outcome, char* text, int size) {
+    if (outcome.openResult != kOpenRefused)
         return false;
     lstrcpynA(text,
               "a Tandemix adapter is connected, but Windows would not open it for reading and "

@@ -8,22 +8,22 @@
 
 void FormatSettings(const unsigned char record[kConfigRecordSize], bool json,
                     char text[kSettingsTextSize]) {
-    DecodedConfig decoded = DecodeConfigRecord(record);
-    bool known = decoded.controlModeIndex < kControlModeCount;
+    ConfigSettings settings = DecodeConfigRecord(record);
+    bool known = settings.controlMode < kControlModeCount;
     if (json) {
         char mode[16] = "null";
         if (known)
-            snprintf(mode, sizeof(mode), "\"%s\"", kControlModeKeywords[decoded.controlModeIndex]);
+            snprintf(mode, sizeof(mode), "\"%s\"", kControlModeKeywords[settings.controlMode]);
         snprintf(text, kSettingsTextSize,
                  "{\"control_mode\": %s, \"screen_width\": %u, \"screen_height\": %u}\n", mode,
-                 decoded.width, decoded.height);
+                 settings.width, settings.height);
         return;
     }
     char mode[24];
     if (known)
-        snprintf(mode, sizeof(mode), "%s", kControlModeNames[decoded.controlModeIndex]);
+        snprintf(mode, sizeof(mode), "%s", kControlModeNames[settings.controlMode]);
     else
-        snprintf(mode, sizeof(mode), "none (0x%02X)", decoded.controlModeIndex);
+        snprintf(mode, sizeof(mode), "none (0x%02X)", settings.controlMode);
     snprintf(text, kSettingsTextSize, "control mode: %s\nscreen size: %u x %u\n", mode,
-             decoded.width, decoded.height);
+             settings.width, settings.height);
 }

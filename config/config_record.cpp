@@ -7,53 +7,39 @@ const char* const kControlModeNames[kControlModeCount] = {"ASCII", "Ext ASCII", 
 
 namespace {
 
-// The entry is stored minus one, wrapping, so an empty box gives the largest value.
-bool EntryKept(unsigned int entry, unsigned int minimum, unsigned int maximum) {
-    unsigned int stored = entry - 1u;
-    return stored >= minimum && stored <= maximum;
+// Sizes are stored minus one, wrapping at 16 bits.
+void PutStoredSize(unsigned char* at, unsigned int size) {
+    unsigned int stored = size - 1u;
+    at[0] = static_cast<unsigned char>((stored >> 8) & 0xFF);
+    at[1] = static_cast<unsigned char>(stored & 0xFF);
 }
 
-// The entry minus one, or the screen's size minus one when the entry is not kept.
-unsigned int StoredSize(unsigned int entry, unsigned int minimum, unsigned int maximum,
-                        int screenSize) {
-    return EntryKept(entry, minimum, maximum) ? entry - 1u
-                                              : static_cast<unsigned int>(screenSize) - 1u;
-}
-
-void PutBigEndian16(unsigned char* at, unsigned int value) {
-    at[0] = static_cast<unsigned char>((value >> 8) & 0xFF);
-    at[1] = static_cast<unsigned char>(value & 0xFF);
-}
-
-unsigned int GetBigEndian16(const unsigned char* at) {
-    return static_cast<unsigned int>(at[0]) * 256u + at[1];
+unsigned int GetStoredSize(const unsigned char* at) {
+    return static_cast<unsigned int>(at[0]) * 256u + at[1] + 1u;
 }
 
 } // namespace
 
-bool WidthEntryKept(unsigned int widthEntry) {
-    return EntryKept(widthEntry, kMinStoredWidth, kMaxStoredWidth);
+bool ScreenWidthAccepted(unsigned int width) {
+    return width >= kMinScreenWidth && width <= kMaxScreenWidth;
 }
 
-bool HeightEntryKept(unsigned int heightEntry) {
-    return EntryKept(heightEntry, kMinStoredHeight, kMaxStoredHeight);
+bool ScreenHeightAccepted(unsigned int height) {
+    return height >= kMinScreenHeight && height <= kMaxScreenHeight;
 }
 
-void EncodeConfigRecord(const ConfigSettings& settings, int screenWidth, int screenHeight,
-                        unsigned char record[kConfigRecordSize]) {
+void EncodeConfigRecord(const ConfigSettings& settings, unsigned char record[kConfigRecordSize]) {
     memset(record, 0, kConfigRecordSize);
-    record[kControlModeOffset] = static_cast<unsigned char>(settings.controlModeSelection & 0xFF);
-    PutBigEndian16(record + kMouseTargetXOffset,
-                   StoredSize(settings.widthEntry, kMinStoredWidth, kMaxStoredWidth, screenWidth));
-    PutBigEndian16(record + kMouseTargetYOffset, StoredSize(settings.heightEntry, kMinStoredHeight,
-                                                            kMaxStoredHeight, screenHeight));
+    record[kControlModeOffset] = static_cast<unsigned char>(settings.controlMode & 0xFF);
+    PutStoredSize(record + kMouseTargetXOffset, settings.width);
+    PutStoredSize(record + kMouseTargetYOffset, settings.height);
     record[kFileMarkerOffset] = kFileMarker;
 }
 
-DecodedConfig DecodeConfigRecord(const unsigned char record[kConfigRecordSize]) {
-    DecodedConfig decoded;
-    decoded.controlModeIndex = record[kControlModeOffset];
-    decoded.width = GetBigEndian16(record + kMouseTargetXOffset) + 1u;
-    decoded.height = GetBigEndian16(record + kMouseTargetYOffset) + 1u;
-    return decoded;
+ConfigSettings DecodeConfigRecord(const unsigned char record[kConfigRecordSize]) {
+    ConfigSettings settings;
+    settings.controlMode = record[kControlModeOffset];
+    settings.width = GetStoredSize(record + kMouseTargetXOffset);
+    settings.height = GetStoredSize(record + kMouseTargetYOffset);
+    return settings;
 }

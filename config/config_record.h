@@ -1,52 +1,40 @@
 // The 512-byte configuration image shared by the configuration file and the adapter: its layout
-// and the pure rules that turn the window's settings into an image and back.
+// and the pure rules that turn the adapter's settings into an image and back.
 #pragma once
 
 enum : int {
     kConfigRecordSize = 512,
     kDeviceImageSize = 32, // bytes 0-31 are the adapter's registers 0-31
 
-    kControlModeOffset = 16, // index of the Control Mode entry; 0xFF for no selection
-    kScreenSizePresetOffset = 17,
-    kParityOffset = 18,
-    kStopBitsOffset = 19,
-    kHandshakeOffset = 20,
-    kDataBitsOffset = 21,
+    kControlModeOffset = 16,  // the Control Mode's index
     kMouseTargetXOffset = 24, // big-endian, width minus one
     kMouseTargetYOffset = 26, // big-endian, height minus one
     kFileMarkerOffset = 505,
     kFileMarker = 0x4C,
+    // Every other byte is 0, also 17-21, where the adapter keeps settings the utility never sets.
 };
 
-// Stored (shown minus one) sizes the adapter accepts; others are replaced by the screen's.
+// The Mouse Target Screen Sizes the adapter accepts, in pixels.
 enum : unsigned int {
-    kMinStoredWidth = 640,
-    kMaxStoredWidth = 15360,
-    kMinStoredHeight = 480,
-    kMaxStoredHeight = 8640,
+    kMinScreenWidth = 641,
+    kMaxScreenWidth = 15361,
+    kMinScreenHeight = 481,
+    kMaxScreenHeight = 8641,
 };
 
-// Control Mode entries, in list order; the index is the value stored at kControlModeOffset.
-enum : int { kControlModeCount = 3 };
+// Control Modes, in list order; the index is the value stored at kControlModeOffset, and any
+// other value selects none.
+enum : int { kControlModeCount = 3, kNoControlMode = 0xFF };
 extern const char* const kControlModeNames[kControlModeCount];
 
 struct ConfigSettings {
-    int controlModeSelection; // list selection index, -1 for none
-    unsigned int widthEntry;  // the X box read as an unsigned number (0 for empty or no number)
-    unsigned int heightEntry; // the Y box, likewise
+    int controlMode;     // 0-255: the Control Mode's index (kControlModeCount and up: none)
+    unsigned int width;  // the Mouse Target Screen Size in pixels, stored minus one in 16 bits
+    unsigned int height; // (1-65536 after decoding)
 };
 
-struct DecodedConfig {
-    int controlModeIndex; // 0-255: the entry to select (3-255 select none)
-    unsigned int width;   // 1-65536, to show in the X box
-    unsigned int height;  // 1-65536, to show in the Y box
-};
+bool ScreenWidthAccepted(unsigned int width);
+bool ScreenHeightAccepted(unsigned int height);
 
-// Whether the record keeps a size box's entry (as it would be read into widthEntry or
-// heightEntry) rather than storing the screen's size in its place.
-bool WidthEntryKept(unsigned int widthEntry);
-bool HeightEntryKept(unsigned int heightEntry);
-
-void EncodeConfigRecord(const ConfigSettings& settings, int screenWidth, int screenHeight,
-                        unsigned char record[kConfigRecordSize]);
-DecodedConfig DecodeConfigRecord(const unsigned char record[kConfigRecordSize]);
+void EncodeConfigRecord(const ConfigSettings& settings, unsigned char record[kConfigRecordSize]);
+ConfigSettings DecodeConfigRecord(const unsigned char record[kConfigRecordSize]);

@@ -7,12 +7,12 @@
 
 namespace {
 
-int lastOpenResult;
-
-bool OpenAdapter(DeviceRecord* device) {
-    lastOpenResult = OpenHidDevice(kAdapterVendorId, kAdapterOutputReportLength,
-                                   kAdapterInputReportLength, device);
-    return lastOpenResult == 0;
+// Opens the adapter; a failed open is the whole outcome.
+bool OpenAdapterInto(DeviceRecord* device, DeviceOutcome* outcome) {
+    outcome->openResult = OpenHidDevice(kAdapterVendorId, kAdapterOutputReportLength,
+                                        kAdapterInputReportLength, device);
+    outcome->result = outcome->openResult == kOpenDone ? kDeviceDone : kDeviceNotFound;
+    return outcome->result == kDeviceDone;
 }
 
 bool Exchange(DeviceRecord* device, unsigned char command, unsigned int address,
@@ -32,19 +32,7 @@ bool Exchange(DeviceRecord* device, unsigned char command, unsigned int address,
     return answered;
 }
 
-int ProgressPercent(int registersDone) {
-    return registersDone * 100 / kDeviceImageSize;
-}
-
-int StopTransfer(DeviceRecord* device, unsigned int address, unsigned int* failedRegister) {
-    CloseHidDevice(device);
-    if (failedRegister)
-        *failedRegister = address;
-    return kDeviceExchangeFailed;
-}
-
-} // namespace
-
+// The register's byte, or -1 when the exchange failed.
 int ReadDeviceByte(DeviceRecord* device, unsigned int address) {
     unsigned char value = 0;
     if (!Exchange(device, kCommandRead, address, 0, &value))
@@ -56,50 +44,78 @@ bool WriteDeviceByte(DeviceRecord* device, unsigned int address, unsigned char v
     return Exchange(device, kCommandWrite, address, value, nullptr);
 }
 
-int LastOpenResult() {
-    return lastOpenResult;
+int ProgressPercent(int registersDone) {
+    return registersDone * 100 / kDeviceImageSize;
+}
+
+DeviceOutcome StopTransfer(DeviceRecord* device, DeviceOutcome outcome, unsigned int address) {
+    CloseHidDevice(device);
+    outcome.result = kDeviceExchangeFailed;
+    outcome.failedRegister = address;
+    return outcome;
+}
+
+} // namespace
+
+bool AdapterInUse(const DeviceOutcome& outcome) {
+    return outcome.openResult == kOpenBusy || outcome.openResult == kOpenRefused;
 }
 
 // An adapter that another of our programs is using is there all the same.
-int ProbeDevice() {
+DeviceOutcome ProbeDevice() {
     DeviceRecord device;
-    bool present = OpenAdapter(&device) || lastOpenResult == kOpenResultBusy;
-    int result = present ? kDeviceDone : kDeviceNotFound;
+    DeviceOutcome outcome = {};
+    if (!OpenAdapterInto(&device, &outcome) && outcome.openResult == kOpenBusy)
+        outcome.result = kDeviceDone;
     CloseHidDevice(&device);
-    return result;
+    return outcome;
 }
 
-int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress,
-                     unsigned int* failedRegister) {
+DeviceOutcome ReadDeviceConfig(unsigned char record[kConfigRecordSize],
+                               ProgressOperation progress) {
     DeviceRecord device;
-    if (!OpenAdapter(&device))
-        return kDeviceNotFound;
+    DeviceOutcome outcome = {};
+    if (!OpenAdapterInto(&device, &outcome))
+        return outcome;
     memset(record, 0, kConfigRecordSize);
     for (int n = 0; n < kDeviceImageSize; ++n) {
         int value = ReadDeviceByte(&device, static_cast<unsigned int>(n));
         if (value < 0)
-            return StopTransfer(&device, static_cast<unsigned int>(n), failedRegister);
+            return StopTransfer(&device, outcome, static_cast<unsigned int>(n));
         record[n] = static_cast<unsigned char>(value);
         progress(ProgressPercent(n + 1));
     }
     CloseHidDevice(&device);
-    return kDeviceDone;
+    return outcome;
 }
 
-int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress,
-                      unsigned int* failedRegister) {
+DeviceOutcome WriteDeviceConfig(const unsigned char record[kConfigRecordSize],
+                                ProgressOperation progress) {
     DeviceRecord device;
-    if (!OpenAdapter(&device))
-        return kDeviceNotFound;
+    DeviceOutcome outcome = {};
+    if (!OpenAdapterInto(&device, &outcome))
+        return outcome;
     if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerOpen))
-        return StopTransfer(&device, kCommitMarkerRegister, failedRegister);
+        return StopTransfer(&device, outcome, kCommitMarkerRegister);
     for (int n = 0; n < kDeviceImageSize; ++n) {
         if (!WriteDeviceByte(&device, static_cast<unsigned int>(n), record[n]))
-            return StopTransfer(&device, static_cast<unsigned int>(n), failedRegister);
+            return StopTransfer(&device, outcome, static_cast<unsigned int>(n));
         progress(ProgressPercent(n + 1));
     }
     if (!WriteDeviceByte(&device, kCommitMarkerRegister, kCommitMarkerClose))
-        return StopTransfer(&device, kCommitMarkerRegister, failedRegister);
+        return StopTransfer(&device, outcome, kCommitMarkerRegister);
     CloseHidDevice(&device);
-    return kDeviceDone;
+    return outcome;
+}
+
+int CountDifferingRegisters(const unsigned char written[kConfigRecordSize],
+                            const unsigned char readBack[kConfigRecordSize], int* first) {
+    int differing = 0;
+    for (int n = kDeviceImageSize - 1; n >= 0; --n) {
+        if (readBack[n] == written[n])
+            continue;
+        *first = n;
+        ++differing;
+    }
+    return differing;
 }

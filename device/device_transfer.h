@@ -27,20 +27,23 @@ enum : unsigned char {
 // Called after each image register with the percentage of the 32 registers done.
 typedef void (*ProgressOperation)(int dataPercent);
 
+// What a device operation did.
+struct DeviceOutcome {
+    int result;                  // kDeviceDone, kDeviceNotFound or kDeviceExchangeFailed
+    int openResult;              // what OpenHidDevice returned: why no adapter was opened
+    unsigned int failedRegister; // on kDeviceExchangeFailed: the register whose exchange failed
+};
+
+// Whether the open found the adapter but another program has it (kOpenBusy, kOpenRefused).
+bool AdapterInUse(const DeviceOutcome& outcome);
+
 // The probe counts an adapter that another of our programs is using as present.
-int ProbeDevice();
-// On kDeviceExchangeFailed the transfers put the register whose exchange failed in
-// *failedRegister, when given.
-int ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress,
-                     unsigned int* failedRegister = nullptr);
-int WriteDeviceConfig(const unsigned char record[kConfigRecordSize], ProgressOperation progress,
-                      unsigned int* failedRegister = nullptr);
+DeviceOutcome ProbeDevice();
+DeviceOutcome ReadDeviceConfig(unsigned char record[kConfigRecordSize], ProgressOperation progress);
+DeviceOutcome WriteDeviceConfig(const unsigned char record[kConfigRecordSize],
+                                ProgressOperation progress);
 
-// What OpenHidDevice returned at the last open of the operations above, by which a caller of a
-// failed one tells an adapter in use (kOpenResultBusy, kOpenResultRefused) from a missing one.
-int LastOpenResult();
-
-// One register exchange on an open adapter. ReadDeviceByte returns the register's byte, or -1
-// when the exchange failed; WriteDeviceByte returns false when it failed.
-int ReadDeviceByte(DeviceRecord* device, unsigned int address);
-bool WriteDeviceByte(DeviceRecord* device, unsigned int address, unsigned char value);
+// After a write and a read back: the image registers that hold another value than was written,
+// and the first of them in *first.
+int CountDifferingRegisters(const unsigned char written[kConfigRecordSize],
+                            const unsigned char readBack[kConfigRecordSize], int* first);

@@ -34,16 +34,25 @@ enum : int {
     kAdapterInputReportLength = 6,  // input report length, without the report-ID byte
 };
 
-// Results of OpenHidDevice besides 0 that the callers tell the user about; our library and the
-// simulated adapter give them.
-enum : int {
-    kOpenResultRefused = 7, // an interface is the adapter, but the system would not open it for
-                            // reading and writing: another program holds it, or access is denied
-    kOpenResultBusy = 8,    // another of our programs is in the middle of a transfer with it
+// Results of OpenHidDevice, of our library and of the simulated adapter; the callers tell the
+// user apart an adapter that is missing, one that is in use and one the system keeps from them.
+enum OpenResult : int {
+    kOpenDone = 0,
+    kOpenNoRecord = 1,           // no DeviceRecord to fill
+    kOpenUnsupportedReports = 2, // report lengths other than the adapter's six bytes
+    kOpenNoFreeSlot = 3,         // kAdapterSlotCount adapters already open
+    kOpenNoHidInterfaces = 4,    // the system could not list the HID interfaces
+    kOpenNotFound = 5,           // no interface is the adapter
+    kOpenNoEvent = 6,            // the system could not give an event or the transfer lock
+    kOpenRefused = 7, // an interface is the adapter, but the system would not open it for reading
+                      // and writing: another program holds it
+    kOpenBusy = 8,    // another of our programs is in the middle of a transfer with it
+    kOpenDenied = 9,  // an interface is the adapter, but this user may not open its device node
 };
 
-// Our programs' transfers never interleave: the library holds this mutex of the user's session
-// from each open to its close, and an open waits briefly for it before reporting busy.
+// Our programs' transfers never interleave: the library holds a lock of the user's session from
+// each open to its close (on Windows this mutex), and an open waits briefly for it before
+// reporting kOpenBusy.
 constexpr wchar_t kTransferLockName[] = L"Local\\Tandemix.AdapterTransfer";
 
 // Size of the send and receive areas of one exchange; the command and the answer use bytes 0-5.

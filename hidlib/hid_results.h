@@ -1,18 +1,7 @@
-// The results of the library's open, exchange and close, shared by the framing and the backend.
+// The results of the library's exchange and close (those of the open are the contract's).
 #pragma once
 
 #include "tandemix_hid.h"
-
-enum OpenResult : int {
-    kOpenDone = 0,
-    kOpenNoRecord = 1,           // no DeviceRecord to fill
-    kOpenUnsupportedReports = 2, // report lengths other than the adapter's six bytes
-    kOpenNoFreeSlot = 3,         // kAdapterSlotCount adapters already open
-    kOpenNoHidInterfaces = 4,    // the system could not list the HID interfaces
-    kOpenNotFound = 5,           // no interface is the adapter
-    kOpenNoEvent = 6,            // the system could not give an event or the transfer lock
-    // 7 and 8 are kOpenResultRefused and kOpenResultBusy of the library's contract.
-};
 
 enum ExchangeResult : int {
     kExchangeDone = 0,

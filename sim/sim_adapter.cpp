@@ -47,15 +47,6 @@ void SimReset(SimAdapter* adapter) {
     memset(adapter, 0, sizeof(*adapter));
 }
 
-void SimPowerCycle(SimAdapter* adapter) {
-    memset(adapter->registers, 0, sizeof(adapter->registers));
-    memcpy(adapter->registers, adapter->committed, kSimImageSize);
-    adapter->open = false;
-    adapter->unplugged = false;
-    adapter->frameOpen = false;
-    adapter->framedRegisters = 0;
-}
-
 int SimOpen(SimAdapter* adapter, int vendorId, int outputLength, int inputLength,
             DeviceRecord* device) {
     SimCall call = {};
@@ -74,7 +65,7 @@ int SimOpen(SimAdapter* adapter, int vendorId, int outputLength, int inputLength
         adapter->open = true;
         adapter->frameOpen = false;
     }
-    call.result = opens ? 0 : busy ? kOpenResultBusy : 1;
+    call.result = opens ? kOpenDone : busy ? kOpenBusy : kOpenNotFound;
     RecordCall(adapter, call);
     return call.result;
 }

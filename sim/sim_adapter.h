@@ -50,8 +50,6 @@ struct SimAdapter {
 
 // A new adapter: all registers and the committed image zero, no faults, an empty call record.
 void SimReset(SimAdapter* adapter);
-// Power off and on: the registers come back as the committed image; the call record stays.
-void SimPowerCycle(SimAdapter* adapter);
 
 // The three library calls, without any waiting (the caller applies the latency).
 int SimOpen(SimAdapter* adapter, int vendorId, int outputLength, int inputLength,

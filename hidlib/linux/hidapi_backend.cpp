@@ -1,128 +1,152 @@
-// OpenHidDevice, WriteHidDevice and CloseHidDevice over hidapi. hidraw hands over reports of an
-// adapter without numbered reports without their ID byte, so the answer gets its ID 0 back
-// before the shared answer check.
-#include "hidapi_backend.h"
-
+// OpenHidDevice, WriteHidDevice and CloseHidDevice over hidapi's hidraw backend. hidraw hands
+// over reports of an adapter without numbered reports without their ID byte, so each report
+// gets its ID 0 back before the shared answer check. The transfer lock is an flock on a file of
+// the user's, so that two of our programs never interleave their transfers.
 #include <errno.h>
+#include <fcntl.h>
 #include <hidapi/hidapi.h>
-#include <string.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <time.h>
+#include <unistd.h>
 
+#include "adapter_link.h"
 #include "adapter_slots.h"
-#include "hid_framing.h"
 
 namespace {
 
-hid_device* openAdapters[kAdapterSlotCount];
-char deniedAdapterPath[256];
 // Answers that arrived after their exchange gave up; each is dropped before the next command.
 constexpr int kMostStaleAnswers = 64;
+constexpr unsigned int kTransferLockPollMs = 10;
 
-long long MonotonicMs() {
+struct AdapterHandle {
+    hid_device* device;
+    int transferLock; // the lock file's descriptor while held, else -1
+};
+
+AdapterHandle adapters[kAdapterSlotCount];
+
+unsigned long long MonotonicMs() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+    return static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
+           static_cast<unsigned long long>(now.tv_nsec / 1000000);
 }
 
-void NoteDenied(const char* path) {
-    strncpy(deniedAdapterPath, path, sizeof(deniedAdapterPath) - 1);
-    deniedAdapterPath[sizeof(deniedAdapterPath) - 1] = '\0';
+// In the user's runtime folder, or in /tmp under a name of the user's own.
+void TransferLockPath(char* path, size_t size) {
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/')
+        snprintf(path, size, "%s/tandemix-transfer.lock", runtime);
+    else
+        snprintf(path, size, "/tmp/tandemix-transfer-%u.lock", static_cast<unsigned>(getuid()));
 }
 
-// Opens the first interface that is the adapter; notes one the system refused to open.
-hid_device* OpenFirstAdapter(int vendorId, int* result) {
-    *result = kOpenNotFound;
+// A lock file that this user may not open (another user's in /tmp) counts as a lock held.
+int TakeTransferLock(int slot) {
+    adapters[slot] = AdapterHandle{nullptr, -1};
+    char path[512];
+    TransferLockPath(path, sizeof(path));
+    int lock = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lock < 0)
+        return errno == EACCES || errno == EPERM || errno == ELOOP ? kOpenBusy : kOpenNoEvent;
+    timespec pause = {0, kTransferLockPollMs * 1000000L};
+    for (unsigned int waited = 0; flock(lock, LOCK_EX | LOCK_NB) != 0;
+         waited += kTransferLockPollMs) {
+        if (errno != EWOULDBLOCK || waited >= kTransferLockWaitMs) {
+            close(lock);
+            return errno == EWOULDBLOCK ? kOpenBusy : kOpenNoEvent;
+        }
+        nanosleep(&pause, nullptr);
+    }
+    adapters[slot].transferLock = lock;
+    return kOpenDone;
+}
+
+void GiveBackTransferLock(int slot) {
+    if (adapters[slot].transferLock < 0)
+        return;
+    close(adapters[slot].transferLock); // which releases the flock
+    adapters[slot].transferLock = -1;
+}
+
+// An adapter whose device node this user may not open (no udev rule) is told apart from none.
+int OpenFirstAdapter(int slot, int vendorId) {
+    if (hid_init() != 0)
+        return kOpenNoHidInterfaces;
+    int result = kOpenNotFound;
     hid_device_info* interfaces = hid_enumerate(static_cast<unsigned short>(vendorId), 0);
-    hid_device* adapter = nullptr;
-    for (hid_device_info* at = interfaces; at && !adapter; at = at->next) {
+    for (hid_device_info* at = interfaces; at && result != kOpenDone; at = at->next) {
         if (!IsAdapterInterface(at->vendor_id, at->usage_page, vendorId))
             continue;
         errno = 0;
-        adapter = hid_open_path(at->path);
-        if (!adapter && (errno == EACCES || errno == EPERM)) {
-            NoteDenied(at->path);
-            *result = kOpenResultRefused;
-        }
+        adapters[slot].device = hid_open_path(at->path);
+        if (adapters[slot].device)
+            result = kOpenDone;
+        else if (errno == EACCES || errno == EPERM)
+            result = kOpenDenied;
     }
     hid_free_enumeration(interfaces);
-    if (adapter)
-        *result = kOpenDone;
-    return adapter;
+    return result;
 }
+
+int DropStaleReports(int slot) {
+    unsigned char report[kReportBytes];
+    for (int stale = 0;; ++stale) {
+        int length = hid_read_timeout(adapters[slot].device, report, kReportPayloadBytes, 0);
+        if (length < 0)
+            return kExchangeFlushFailed;
+        if (length == 0)
+            return kExchangeDone;
+        if (stale == kMostStaleAnswers)
+            return kExchangeBusy;
+    }
+}
+
+int SendReport(int slot, const unsigned char report[kReportBytes]) {
+    return hid_write(adapters[slot].device, report, kReportBytes) == kReportBytes
+               ? kExchangeDone
+               : kExchangeWriteFailed;
+}
+
+int ReceiveReport(int slot, unsigned char report[kReportBytes], unsigned long* length,
+                  unsigned int timeoutMs) {
+    int read = hid_read_timeout(adapters[slot].device, report + 1, kReportPayloadBytes,
+                                static_cast<int>(timeoutMs));
+    if (read < 0)
+        return kExchangeReadFailed;
+    if (read == 0)
+        return kExchangeTimedOut;
+    report[0] = 0;
+    *length = static_cast<unsigned long>(read) + 1;
+    return kExchangeDone;
+}
+
+// hidraw's reads and writes are synchronous: nothing outlives the close.
+bool CloseAdapterHandle(int slot) {
+    hid_close(adapters[slot].device);
+    adapters[slot].device = nullptr;
+    return true;
+}
+
+const HidBackend kHidapiBackend = {
+    TakeTransferLock, GiveBackTransferLock, OpenFirstAdapter, DropStaleReports,
+    SendReport,       ReceiveReport,        MonotonicMs,      CloseAdapterHandle,
+};
 
 } // namespace
 
-const char* DeniedAdapterPath() {
-    return deniedAdapterPath;
-}
-
 extern "C" int OpenHidDevice(int vendorId, int outputReportLength, int inputReportLength,
                              DeviceRecord* device) {
-    if (!device)
-        return kOpenNoRecord;
-    ClearRecord(device);
-    deniedAdapterPath[0] = '\0';
-    if (!OpenArgumentsSupported(outputReportLength, inputReportLength))
-        return kOpenUnsupportedReports;
-    if (hid_init() != 0)
-        return kOpenNoHidInterfaces;
-    int slot = ClaimSlot();
-    if (slot == kNoSlot)
-        return kOpenNoFreeSlot;
-    int result;
-    openAdapters[slot] = OpenFirstAdapter(vendorId, &result);
-    if (result != kOpenDone) {
-        ReleaseSlot(slot);
-        return result;
-    }
-    IssueRecord(slot, device);
-    return kOpenDone;
+    return OpenAdapter(kHidapiBackend, vendorId, outputReportLength, inputReportLength, device);
 }
 
 extern "C" int WriteHidDevice(DeviceRecord* device, const unsigned char* send,
                               unsigned char* receive) {
-    int slot = FindSlot(device);
-    if (slot == kNoSlot || !send || !receive)
-        return kExchangeNotOpen;
-    hid_device* adapter = openAdapters[slot];
-    unsigned char report[kReportBytes];
-    for (int stale = 0;; ++stale) {
-        int length = hid_read_timeout(adapter, report + 1, kReportPayloadBytes, 0);
-        if (length < 0)
-            return kExchangeFlushFailed;
-        if (length == 0)
-            break;
-        if (stale == kMostStaleAnswers)
-            return kExchangeBusy;
-    }
-    BuildOutputReport(send, report);
-    if (hid_write(adapter, report, kReportBytes) != kReportBytes)
-        return kExchangeWriteFailed;
-    // Answers to another program's commands, or late ones to an earlier command, are passed over.
-    long long deadline = MonotonicMs() + kAnswerTimeoutMs;
-    for (;;) {
-        long long left = deadline - MonotonicMs();
-        int length = hid_read_timeout(adapter, report + 1, kReportPayloadBytes,
-                                      left > 0 ? static_cast<int>(left) : 0);
-        if (length < 0)
-            return kExchangeReadFailed;
-        if (length == 0)
-            return kExchangeTimedOut;
-        report[0] = 0;
-        int result =
-            ReadAnswerReport(report, static_cast<unsigned long>(length) + 1, send, receive);
-        if (result != kExchangeWrongEcho)
-            return result;
-    }
+    return ExchangeWithAdapter(kHidapiBackend, device, send, receive);
 }
 
 extern "C" int CloseHidDevice(DeviceRecord* device) {
-    int slot = FindSlot(device);
-    if (slot == kNoSlot)
-        return kCloseNothingOpen;
-    hid_close(openAdapters[slot]);
-    openAdapters[slot] = nullptr;
-    ReleaseSlot(slot);
-    ClearRecord(device);
-    return kCloseDone;
+    return CloseAdapter(kHidapiBackend, device);
 }

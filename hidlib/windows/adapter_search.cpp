@@ -70,7 +70,7 @@ int FindAdapter(const HidSystemCalls& calls, int vendorId, HANDLE* adapter) {
             calls.CreateFileW(detail.data.DevicePath, GENERIC_READ | GENERIC_WRITE, kShareAll,
                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
-            result = kOpenResultRefused;
+            result = kOpenRefused;
         } else {
             *adapter = file;
             result = kOpenDone;

@@ -9,9 +9,9 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "config_record.h"
+#include "dpi_scale.h"
 #include "resource.h"
 #include "startup.h"
-#include "window_snap.h"
 
 namespace {
 

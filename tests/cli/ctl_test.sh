@@ -19,6 +19,7 @@ if [ $# = 2 ]; then
 else
     ctl=("$program")
     linux=1
+    export XDG_RUNTIME_DIR=$work # the transfer lock of this run's own
 fi
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -152,6 +153,12 @@ if [ -n "$linux" ]; then
     with 1 '/dev/hidraw2 is a Tandemix adapter, but this user may not open it; install 70-tandemix.rules*' \
         TANDEMIX_SIM_DENIED=1 probe
     with 1 '/dev/hidraw2 is a Tandemix adapter*' TANDEMIX_SIM_DENIED=1 read
+    # A second run waits for the first's transfer, then says the adapter is busy.
+    env TANDEMIX_SIM_LATENCY_MS=100 "${ctl[@]}" write -q a.TNX >first.txt 2>&1 &
+    first=$!
+    sleep 0.5
+    ctl 1 'the Tandemix adapter is in use by another Tandemix program*' read
+    wait $first || fail "the write beside the busy read: $(cat first.txt)"
 fi
 # watch: three adapters plugged in one after another, the second failing at register 2. Each is
 # written and verified once, and the next is taken only once the last was pulled out.

@@ -6,37 +6,41 @@
 
 namespace {
 
-// Sizes are stored big-endian and minus one; an entry outside 641-15361 by 481-8641 is replaced
-// by the screen's size, which is not held against that range.
+// Sizes are stored big-endian and minus one, wrapping at 16 bits; the mode is stored as its
+// low byte.
 TEST(ConfigRecord, EncodesEveryByteAndDecodesBack) {
-    // selection, width and height entries, screen size; mode byte, shown width and height
-    const int rows[][8] = {
-        {2, 1920, 1080, 1366, 768, 2, 1920, 1080},
-        {-1, 641, 481, 1366, 768, 0xFF, 641, 481},
-        {0, 640, 480, 1366, 768, 0, 1366, 768},
-        {1, 15361, 8641, 1366, 768, 1, 15361, 8641},
-        {0, 15362, 8642, 1366, 768, 0, 1366, 768},
-        {5, 0, 0, 65536, 200, 5, 65536, 200}, // empty boxes; index 5 names no entry
+    // mode, width, height; mode byte, decoded width and height
+    const int rows[][6] = {
+        {2, 1920, 1080, 2, 1920, 1080},    {kNoControlMode, 641, 481, 0xFF, 641, 481},
+        {1, 15361, 8641, 1, 15361, 8641},  {5, 65536, 1, 5, 65536, 1},
+        {0x1FF, 0, 65537, 0xFF, 65536, 1}, // beyond 16 bits
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row[1] << " x " << row[2]);
         unsigned char record[kConfigRecordSize];
         memset(record, 0xAA, sizeof(record));
-        ConfigSettings settings = {row[0], unsigned(row[1]), unsigned(row[2])};
-        EncodeConfigRecord(settings, row[3], row[4], record);
-        DecodedConfig decoded = DecodeConfigRecord(record);
-        EXPECT_EQ(row[5], decoded.controlModeIndex);
-        EXPECT_EQ(row[6], int(decoded.width));
-        EXPECT_EQ(row[7], int(decoded.height));
-        EXPECT_EQ(row[6] == row[1], WidthEntryKept(unsigned(row[1])));
-        EXPECT_EQ(row[7] == row[2], HeightEntryKept(unsigned(row[2])));
-        EXPECT_EQ(row[5], record[16]);
-        EXPECT_EQ(row[6] - 1, record[24] * 256 + record[25]);
-        EXPECT_EQ(row[7] - 1, record[26] * 256 + record[27]);
+        EncodeConfigRecord({row[0], unsigned(row[1]), unsigned(row[2])}, record);
+        ConfigSettings decoded = DecodeConfigRecord(record);
+        EXPECT_EQ(row[3], decoded.controlMode);
+        EXPECT_EQ(row[4], int(decoded.width));
+        EXPECT_EQ(row[5], int(decoded.height));
+        EXPECT_EQ(row[3], record[16]);
+        EXPECT_EQ(row[4] - 1, record[24] * 256 + record[25]);
+        EXPECT_EQ(row[5] - 1, record[26] * 256 + record[27]);
         record[16] = record[24] = record[25] = record[26] = record[27] = 0;
         for (int i = 0; i < kConfigRecordSize; ++i) // the rest zero but for the file's marker
             EXPECT_EQ(i == 505 ? 0x4C : 0, record[i]) << "byte " << i;
     }
+}
+
+// The range that the window announces and tandemixctl enforces.
+TEST(ConfigRecord, AcceptsTheAdaptersScreenSizesOnly) {
+    const unsigned int widths[][2] = {{640, 0}, {641, 1}, {15361, 1}, {15362, 0}, {0, 0}};
+    const unsigned int heights[][2] = {{480, 0}, {481, 1}, {8641, 1}, {8642, 0}, {0, 0}};
+    for (const auto& row : widths)
+        EXPECT_EQ(bool(row[1]), ScreenWidthAccepted(row[0])) << row[0];
+    for (const auto& row : heights)
+        EXPECT_EQ(bool(row[1]), ScreenHeightAccepted(row[0])) << row[0];
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // A record file of any bytes and any length: only a file of 512 bytes or more is taken, as its
-// first 512 bytes, and a taken record decodes, encodes from what the window would show and
-// decodes to the same sizes wherever it keeps them.
+// first 512 bytes, and a taken record's settings encode and decode to the same settings.
 #include <stdio.h>
 #include <string.h>
 
@@ -17,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     if (bytesRead > kConfigRecordSize || taken != (size >= kConfigRecordSize) ||
         (taken && memcmp(record, data, kConfigRecordSize) != 0))
         __builtin_trap();
-    DecodedConfig shown = DecodeConfigRecord(record);
-    EncodeConfigRecord({shown.controlModeIndex, shown.width, shown.height}, 1920, 1080, record);
-    DecodedConfig again = DecodeConfigRecord(record);
-    if (taken && ((WidthEntryKept(shown.width) && again.width != shown.width) ||
-                  (HeightEntryKept(shown.height) && again.height != shown.height)))
+    ConfigSettings shown = DecodeConfigRecord(record);
+    EncodeConfigRecord(shown, record);
+    ConfigSettings again = DecodeConfigRecord(record);
+    if (taken && (again.controlMode != shown.controlMode || again.width != shown.width ||
+                  again.height != shown.height))
         __builtin_trap();
     return 0;
 }
