@@ -1,6 +1,6 @@
 // The Windows backend over the scripted HID stack: which interface it keeps, how exchanges end
-// and within which time, which records it refuses, and that it gives back every handle, lock and
-// slot, also when the system finishes a request late.
+// and within which time, and that it gives back every handle, lock and slot, also when the
+// system finishes a request late.
 #include <gtest/gtest.h>
 
 #include <string.h>
