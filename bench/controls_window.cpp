@@ -1,6 +1,6 @@
 // A window program with the utility's manifest, common controls and ten child controls in the
 // control font, and nothing else: the yardstick for what the utility adds to that at start-up.
-#include <windows.h>
+#include "yardstick_window.h"
 
 #include <commctrl.h>
 
@@ -29,8 +29,19 @@ const Control kList = {"COMBOBOX", "", kDropDownList, 155, 26, 84, 256};
 const char* const kListEntries[] = {"ASCII", "Ext ASCII", "Key Number"};
 const int kBoxX[] = {390, 470};
 
+HWND CreateInFont(HWND window, HFONT font, const Control& c) {
+    HWND control = CreateWindowExA(0, c.className, c.text, c.style, c.x, c.y, c.width, c.height,
+                                   window, nullptr, nullptr, nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    return control;
+}
+
+} // namespace
+
+const char kYardstickClass[] = "ControlsWindow";
+
 // The common controls come from the system folder by name, as in the utility.
-void InitCommonControls6() {
+void PrepareYardstick() {
     typedef BOOL(WINAPI * InitFunction)(const INITCOMMONCONTROLSEX*);
     HMODULE comctl32 = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     InitFunction init = reinterpret_cast<InitFunction>(
@@ -40,15 +51,8 @@ void InitCommonControls6() {
         init(&classes);
 }
 
-HWND CreateInFont(HWND window, HFONT font, const Control& c) {
-    HWND control = CreateWindowExA(0, c.className, c.text, c.style, c.x, c.y, c.width, c.height,
-                                   window, nullptr, nullptr, nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    return control;
-}
-
 // 8.25 points Microsoft Sans Serif for all but the two edit boxes, which keep the system font.
-void CreateControls(HWND window) {
+void AddYardstickControls(HWND window) {
     HDC screen = GetDC(nullptr);
     int height = -MulDiv(33, GetDeviceCaps(screen, LOGPIXELSY), 288);
     ReleaseDC(nullptr, screen);
@@ -63,40 +67,4 @@ void CreateControls(HWND window) {
     for (int x : kBoxX)
         CreateWindowExW(0, L"Edit", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_NUMBER, x, 26,
                         50, 20, window, nullptr, nullptr, nullptr);
-}
-
-LRESULT CALLBACK ControlsWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        CreateControls(window);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-} // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    InitCommonControls6();
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ControlsWndProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "ControlsWindow";
-    RegisterClassA(&windowClass);
-    HWND window =
-        CreateWindowExA(0, "ControlsWindow", "Controls", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 640, 280, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
 }
