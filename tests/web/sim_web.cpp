@@ -1,6 +1,7 @@
 // The simulated adapter for the browser tests' stand-in for WebHID: one adapter, its faults and
 // its record of calls.
 #include <emscripten.h>
+#include <stdio.h>
 
 #include "sim_adapter.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 SimAdapter adapter;
 DeviceRecord device;
-unsigned char send[kExchangeAreaSize], receive[kExchangeAreaSize];
+unsigned char areas[2][kExchangeAreaSize]; // an exchange's command, then its answer
 
 } // namespace
 
@@ -26,17 +27,13 @@ EMSCRIPTEN_KEEPALIVE int sim_open() {
                    kAdapterInputReportLength, &device);
 }
 
-EMSCRIPTEN_KEEPALIVE unsigned char* sim_send_area() {
-    return send;
-}
-
-EMSCRIPTEN_KEEPALIVE unsigned char* sim_receive_area() {
-    return receive;
+EMSCRIPTEN_KEEPALIVE unsigned char* sim_areas() {
+    return areas[0];
 }
 
 // 0 answered, 1 failed, 2 no answer.
 EMSCRIPTEN_KEEPALIVE int sim_exchange() {
-    return SimExchange(&adapter, &device, send, receive);
+    return SimExchange(&adapter, &device, areas[0], areas[1]);
 }
 
 EMSCRIPTEN_KEEPALIVE int sim_unplugged() {
@@ -57,16 +54,13 @@ EMSCRIPTEN_KEEPALIVE int sim_call_count() {
 
 // A call as the log shows it: "open", "close", or an exchange's six bytes in hexadecimal.
 EMSCRIPTEN_KEEPALIVE const char* sim_call(int index) {
-    static char line[32];
+    static char line[24];
     const SimCall& call = adapter.calls[index];
     if (call.kind != kSimCallExchange)
         return call.kind == kSimCallOpen ? "open" : "close";
-    const char* digits = "0123456789ABCDEF";
-    for (int i = 0; i < 6; ++i) {
-        line[i * 3] = digits[call.command[i] >> 4];
-        line[i * 3 + 1] = digits[call.command[i] & 15];
-        line[i * 3 + 2] = i < 5 ? ' ' : '\0';
-    }
+    const unsigned char* c = call.command;
+    snprintf(line, sizeof(line), "%02X %02X %02X %02X %02X %02X", c[0], c[1], c[2], c[3], c[4],
+             c[5]);
     return line;
 }
 }
