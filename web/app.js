@@ -130,8 +130,8 @@ async function openFile(file) {
 const noWebHid = () => [
   'This browser cannot reach the adapter: it has no WebHID.',
   window.isSecureContext
-    ? 'Use Google Chrome, Microsoft Edge or Opera (version 89 or later) on Windows, macOS, Linux ' +
-      'or ChromeOS. Opening and saving configuration files works in this browser too.'
+    ? 'Use Google Chrome or Microsoft Edge 89 or later, or Opera 75 or later, on Windows, macOS, ' +
+      'Linux or ChromeOS. Opening and saving configuration files works in this browser too.'
     : 'WebHID needs a secure page: open it from an https:// address or from http://localhost, ' +
       'in Google Chrome, Microsoft Edge or Opera.',
 ];
