@@ -18,6 +18,9 @@ const core = await TandemixCore({
     ui.progress.value = percent;
     ui.progressLabel.textContent = `${stage[0].toUpperCase()}${stage.slice(1)}: ${percent}%`;
   },
+}).catch((error) => {
+  showError('The page could not load its core, core.wasm.', String(error));
+  throw error;
 });
 const call = (name, ...args) =>
   core.ccall(name, 'number', args.map((a) => (typeof a === 'string' ? 'string' : 'number')), args);
@@ -257,7 +260,7 @@ ui.connect.addEventListener('click', async () => {
 ui.write.addEventListener('click', () => transfer(true));
 ui.read.addEventListener('click', () => transfer(false));
 document.addEventListener('keydown', (event) => {
-  const key = event.ctrlKey && !event.altKey && event.key.toLowerCase();
+  const key = (event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase();
   if (key !== 's' && key !== 'o') return;
   event.preventDefault();
   if (busy) return;

@@ -9,8 +9,9 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 
-const root = path.resolve(import.meta.dirname, '../..');
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = path.join(root, 'build/web/site');
 const read = (file, encoding) => fs.readFileSync(path.join(root, file), encoding);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tandemix-web-'));
