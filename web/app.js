@@ -50,10 +50,10 @@ function rangeText({ isWidth }) {
   return `${core._web_lowest_size(isWidth)} to ${core._web_highest_size(isWidth)}`;
 }
 
+// Marks a box whose size would be refused.
 function checkBox(size) {
   const accepted = call('web_size_accepted', size.isWidth, size.box.value.trim()) === 1;
   size.box.setAttribute('aria-invalid', String(!accepted));
-  return accepted;
 }
 
 // The record for the settings, or null after saying which box is refused and why.
