@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Configures, builds and runs every preset's tests: the portable core natively, under the
 # sanitizers and its fuzz targets, and both Windows builds under Wine inside a private Xvfb and
-# wineserver.
-# Usage: scripts/test.sh [preset...]   (default: native sanitize fuzz win64 win32)
+# wineserver, and the web page in headless Chromium.
+# Usage: scripts/test.sh [preset...]   (default: native sanitize fuzz win64 win32 web)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,7 +13,7 @@ source scripts/wine-session.sh
 trap stop_session EXIT
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(native sanitize fuzz win64 win32)
+[ ${#presets[@]} -gt 0 ] || presets=(native sanitize fuzz win64 win32 web)
 total_passed=0
 total_failed=0
 total_not_run=0
@@ -29,8 +29,30 @@ print_benchmark_figures() {
          shown' "$1"
 }
 
+# The page and the simulated adapter built to WebAssembly, and the native tandemixctl whose files
+# the page's must equal; the browser test counts its own cases.
+run_web() {
+    local log=build/web-test.log
+    if ! { bash scripts/web.sh build && cmake --preset native &&
+        cmake --build --preset native --target tandemixctl; } >build/web-build.log 2>&1; then
+        cat build/web-build.log; failures+=("web: build"); total_failed=$((total_failed + 1)); return
+    fi
+    node tests/web/web_test.mjs 2>&1 | tee "$log" | grep -vE '^ok '
+    local summary passed failed
+    summary=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+    if [ -z "$summary" ]; then
+        failures+=("web: the browser test gave no summary"); total_failed=$((total_failed + 1)); return
+    fi
+    passed=$(sed -E 's/^web: ([0-9]+) passed.*/\1/' <<<"$summary")
+    failed=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$summary")
+    total_passed=$((total_passed + passed))
+    total_failed=$((total_failed + failed))
+    [ "$failed" = 0 ] || failures+=("web: $failed failed")
+}
+
 run_preset() {
     local preset=$1 log="build/$1-ctest.log"
+    if [ "$preset" = web ]; then run_web; return; fi
     if ! cmake --preset "$preset" >"build/$preset-configure.log" 2>&1; then
         cat "build/$preset-configure.log"; failures+=("$preset: configure"); return
     fi
