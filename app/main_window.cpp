@@ -19,7 +19,7 @@ void ResizeList(int height) {
     RECT outer;
     GetWindowRect(app.controls.controlModeList, &outer);
     SetWindowPos(app.controls.controlModeList, nullptr, 0, 0, outer.right - outer.left,
-                 Scaled(height), SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+                 Scaled(height), SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 // Explorer runs at a lower integrity level than an elevated utility, whose window would then
@@ -41,7 +41,7 @@ void Create(HWND window) {
     app.mainWindow = window;
     AcceptDropsFromExplorer(window);
     app.dpi = WindowDpi(window);
-    CreateControlFont();
+    CreateControlFonts();
     CreateMainControls();
     ShowScreenSize();
 }
