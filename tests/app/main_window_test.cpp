@@ -114,9 +114,8 @@ TEST_F(MainWindow, TheZOrderIsTheReadingOrderAndEachBoxIsNamedByItsLabel) {
         IAccessible* accessible = nullptr;
         ASSERT_EQ(S_OK, AccessibleObjectFromWindow(box, OBJID_CLIENT, __uuidof(IAccessible),
                                                    reinterpret_cast<void**>(&accessible)));
-        VARIANT self = {};
+        VARIANT self = {}; // lVal 0: CHILDID_SELF
         self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
         BSTR text = nullptr;
         accessible->get_accName(self, &text);
         EXPECT_STREQ(name, text);

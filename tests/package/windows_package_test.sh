@@ -15,16 +15,15 @@ fail() { echo "FAIL: $*"; exit 1; }
 # Windows Installer's validation rules for a per-user package, which wixl does not run, checked
 # row by row on the tables of installer $1; prints each failure with its rule.
 ice_failures() {
-    local tables table
-    tables=$(mktemp -d)
+    local table tables=$(mktemp -d)
     for table in Directory File Component Shortcut RemoveFile Registry Property; do
         msiinfo export "$1" "$table" | tr -d '\r' | tail -n +4 >"$tables/$table"
     done
     awk -F'\t' '
         FILENAME ~ /Directory$/ { parent[$1] = $2; name[$1] = $3 }
-        FILENAME ~ /\/File$/ { file[$1] = $3 }
+        FILENAME ~ /\/File$/ { named["file " $1] = $3 }
         FILENAME ~ /Component$/ { folder[$1] = $3; keyPath[$1] = $6 }
-        FILENAME ~ /Shortcut$/ { shortcut[$1] = $3; shortcutOf[$1] = $4 }
+        FILENAME ~ /Shortcut$/ { named["shortcut " $1] = $3; shortcutOf[$1] = $4 }
         FILENAME ~ /RemoveFile$/ && $3 == "" { removed[$4] = 1 }
         FILENAME ~ /Registry$/ { root[$1] = $2; valueOf[$1] = $6 }
         FILENAME ~ /Property$/ && $1 == "ALLUSERS" { allUsers = $2 }
@@ -32,10 +31,8 @@ ice_failures() {
         function short83(n) {
             sub(/\|.*/, "", n)
             dot = index(n, ".")
-            base = dot ? substr(n, 1, dot - 1) : n
-            extension = dot ? substr(n, dot + 1) : ""
             return n ~ /^[A-Za-z0-9_~!#$%&@^{}()-]+(\.[A-Za-z0-9_~!#$%&@^{}()-]+)?$/ &&
-                length(base) <= 8 && length(extension) <= 3
+                (dot ? dot - 1 : length(n)) <= 8 && (dot ? length(n) - dot : 0) <= 3
         }
         function inProfile(d) {
             for (; d != ""; d = parent[d])
@@ -44,8 +41,7 @@ ice_failures() {
             return 0
         }
         END {
-            for (f in file) if (!short83(file[f])) print "ICE03: the file " f " has no 8.3 short name (" file[f] ")"
-            for (s in shortcut) if (!short83(shortcut[s])) print "ICE03: the shortcut " s " has no 8.3 short name (" shortcut[s] ")"
+            for (f in named) if (!short83(named[f])) print "ICE03: the " f " has no 8.3 short name (" named[f] ")"
             for (d in name) {
                 if (parent[d] == "" || name[d] == ".") continue
                 n = split(name[d], side, ":")
@@ -56,8 +52,7 @@ ice_failures() {
             for (s in shortcutOf) if (root[keyPath[shortcutOf[s]]] != 1) print "ICE43: the component of the shortcut " s " has no key path under HKCU"
             for (r in root) if (inProfile(folder[valueOf[r]]) && root[r] != 1) print "ICE57: the component " valueOf[r] " in the user profile writes outside HKCU"
             for (c in folder) if (allUsers != "" && inProfile(folder[c])) print "ICE91: the component " c " goes into the user profile of a package that ALLUSERS=" allUsers " may install per machine"
-        }' "$tables/Directory" "$tables/File" "$tables/Component" "$tables/Shortcut" \
-        "$tables/RemoveFile" "$tables/Registry" "$tables/Property"
+        }' "$tables"/{Directory,File,Component,Shortcut,RemoveFile,Registry,Property}
     rm -rf "$tables"
 }
 export WINEPREFIX=$work/prefix
