@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-// The ten child controls of the main window, in creation order.
+// The ten child controls of the main window.
 struct MainControls {
     HWND screenSizeCaption;
     HWND xLabel;
@@ -33,6 +33,7 @@ struct AppState {
     HWND mainWindow;
     int dpi; // the main window's dots per inch, from its creation on
     HFONT controlFont;
+    HFONT numberFont; // the X and Y boxes'
     HACCEL accelerators;
     HWND progressWindow; // the modeless progress window while a transfer runs, else null
     MainControls controls;

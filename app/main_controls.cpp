@@ -18,18 +18,20 @@ struct ControlSpec {
     int id;
 };
 
+// In reading order, which is their z-order: a screen reader names a box or list after the
+// label just above it, so "Control Mode", "X Size" and "Y Size" each come right before theirs.
 const ControlSpec kControls[] = {
-    {&MainControls::screenSizeCaption, kLabel, "Mouse Target Screen Size", 388, 8, 136, 16, 0},
-    {&MainControls::xLabel, kLabel, "X", 445, 30, 20, 20, 0},
     {&MainControls::controlModeCaption, kLabel, "Control Mode", 150, 8, 96, 16, 0},
-    {&MainControls::xSizeCaption, kLabel, "X Size", 390, 49, 50, 20, 0},
-    {&MainControls::ySizeCaption, kLabel, "Y Size", 470, 49, 50, 20, 0},
     {&MainControls::controlModeList, kList, "", 155, 26, 84, 256, IDC_CONTROL_MODE},
+    {&MainControls::screenSizeCaption, kLabel, "Mouse Target Screen Size", 388, 8, 136, 16, 0},
+    {&MainControls::xSizeCaption, kLabel, "X Size", 390, 49, 50, 20, 0},
+    {&MainControls::xBox, kNumberBox, nullptr, 390, 26, 50, 20, IDC_X_SIZE},
+    {&MainControls::xLabel, kLabel, "X", 445, 30, 20, 20, 0},
+    {&MainControls::ySizeCaption, kLabel, "Y Size", 470, 49, 50, 20, 0},
+    {&MainControls::yBox, kNumberBox, nullptr, 470, 26, 50, 20, IDC_Y_SIZE},
     {&MainControls::saveButton, kButton, "Save To Tandemix", 128, 120, 134, 48, IDC_SAVE_TO_DEVICE},
     {&MainControls::readButton, kButton, "Read From Tandemix", 387, 120, 134, 48,
      IDC_READ_FROM_DEVICE},
-    {&MainControls::xBox, kNumberBox, nullptr, 390, 26, 50, 20, IDC_X_SIZE},
-    {&MainControls::yBox, kNumberBox, nullptr, 470, 26, 50, 20, IDC_Y_SIZE},
 };
 
 // Only the number boxes show at creation; the layout pass at start-up shows the others.
@@ -40,7 +42,8 @@ const DWORD kStyles[] = {
     WS_CHILD | WS_VISIBLE | WS_BORDER | ES_NUMBER,         // kNumberBox
 };
 const char* const kClassNames[] = {"STATIC", "COMBOBOX", "BUTTON"};
-const UINT kMoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+// Moves keep the z-order (without SWP_NOZORDER each control moved would go to the top).
+const UINT kMoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER;
 
 WNDPROC previousButtonProc;
 WNDPROC previousComboProc;
@@ -48,6 +51,10 @@ WNDPROC previousNumberBoxProc;
 
 HWND ControlHandle(const ControlSpec& spec) {
     return app.controls.*spec.handle;
+}
+
+HFONT FontOf(const ControlSpec& spec) {
+    return spec.kind == kNumberBox ? app.numberFont : app.controlFont;
 }
 
 // The number boxes are wide-character edit controls in the system font; the others use the
@@ -61,6 +68,7 @@ HWND CreateControl(const ControlSpec& spec) {
         // The wide-character call keeps the box a Unicode window.
         previousNumberBoxProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NumberBoxKeyProc)));
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(app.numberFont), 0);
         return box;
     }
     bool placedLater = spec.kind == kButton;
@@ -75,7 +83,7 @@ HWND CreateControl(const ControlSpec& spec) {
             SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(keyProc)));
         (spec.kind == kList ? previousComboProc : previousButtonProc) = previous;
     }
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(app.controlFont), 0);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec)), 0);
     return control;
 }
 
@@ -129,12 +137,26 @@ void TabFrom(HWND from) {
         SendMessageW(next, EM_SETSEL, 0, -1);
 }
 
-// 8.25 points: 33 quarter-points at the window's dots per inch.
-void CreateControlFont() {
+// The control font is 8.25 points: 33 quarter-points at the window's dots per inch. The boxes
+// keep the system font that an edit box shows by default, which the system makes at the
+// display's dots per inch: at the window's, it is made again from its description.
+void CreateControlFonts() {
     int height = -MulDiv(33, app.dpi, 288);
     app.controlFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0,
                                   "Microsoft Sans Serif");
+    LOGFONTA systemFont;
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof(systemFont), &systemFont);
+    int displayDpi = WindowDpi(nullptr);
+    systemFont.lfHeight = MulDiv(systemFont.lfHeight, app.dpi, displayDpi);
+    systemFont.lfWidth = MulDiv(systemFont.lfWidth, app.dpi, displayDpi);
+    app.numberFont = CreateFontIndirectA(&systemFont);
+}
+
+void DeleteControlFonts() {
+    DeleteObject(app.controlFont);
+    DeleteObject(app.numberFont);
+    app.controlFont = app.numberFont = nullptr;
 }
 
 void CreateMainControls() {
@@ -162,16 +184,15 @@ void LayoutControls() {
 }
 
 void RescaleControls() {
-    HFONT previousFont = app.controlFont;
-    CreateControlFont();
+    HFONT previousFonts[] = {app.controlFont, app.numberFont};
+    CreateControlFonts();
     for (const ControlSpec& spec : kControls) {
         SetWindowPos(ControlHandle(spec), nullptr, Scaled(spec.x), Scaled(spec.y),
                      Scaled(spec.width), Scaled(spec.height), kMoveFlags & ~SWP_NOSIZE);
-        if (spec.kind != kNumberBox)
-            SendMessageA(ControlHandle(spec), WM_SETFONT, reinterpret_cast<WPARAM>(app.controlFont),
-                         TRUE);
+        SendMessageA(ControlHandle(spec), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec)), TRUE);
     }
-    DeleteObject(previousFont);
+    for (HFONT font : previousFonts)
+        DeleteObject(font);
 }
 
 void PlaceButtons() {

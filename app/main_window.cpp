@@ -6,6 +6,7 @@
 #include "outside_files.h"
 #include "resource.h"
 #include "settings_window.h"
+#include "system_library.h"
 #include "window_dpi.h"
 #include "window_snap.h"
 
@@ -18,14 +19,29 @@ void ResizeList(int height) {
     RECT outer;
     GetWindowRect(app.controls.controlModeList, &outer);
     SetWindowPos(app.controls.controlModeList, nullptr, 0, 0, outer.right - outer.left,
-                 Scaled(height), SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+                 Scaled(height), SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+// Explorer runs at a lower integrity level than an elevated utility, whose window would then
+// never see a drop: its messages (0x0049 the one that carries the file list) are let through.
+// Windows before 7 lack the call and filter nothing.
+void AcceptDropsFromExplorer(HWND window) {
+    typedef BOOL(WINAPI * FilterFunction)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    FilterFunction allow = FindSystemFunction<FilterFunction>(GetModuleHandleA("user32.dll"),
+                                                              "ChangeWindowMessageFilterEx");
+    if (!allow)
+        return;
+    const UINT kDropMessages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049};
+    for (UINT message : kDropMessages)
+        allow(window, message, MSGFLT_ALLOW, nullptr);
 }
 
 // The window's own state first: the controls need its handle and font.
 void Create(HWND window) {
     app.mainWindow = window;
+    AcceptDropsFromExplorer(window);
     app.dpi = WindowDpi(window);
-    CreateControlFont();
+    CreateControlFonts();
     CreateMainControls();
     ShowScreenSize();
 }

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-// The control font and the ten controls, from the main window's WM_CREATE.
-void CreateControlFont();
+// The control font, the boxes' font and the ten controls, from the main window's WM_CREATE.
+void CreateControlFonts();
+void DeleteControlFonts();
 void CreateMainControls();
 void LayoutControls();
 void PlaceButtons();

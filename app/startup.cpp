@@ -117,11 +117,6 @@ void ShowMainWindow(int showCommand) {
     UpdateWindow(app.mainWindow);
 }
 
-void DeleteControlFont() {
-    DeleteObject(app.controlFont);
-    app.controlFont = nullptr;
-}
-
 int RunUtility(HINSTANCE instance, const char* commandLine, int showCommand) {
     WarnIfRunFromDistributionDisc();
     BuildMainWindow(instance);
@@ -130,6 +125,6 @@ int RunUtility(HINSTANCE instance, const char* commandLine, int showCommand) {
         OpenCommandLineFile(commandLine);
     }
     int exitCode = RunMessageLoop();
-    DeleteControlFont();
+    DeleteControlFonts();
     return exitCode;
 }

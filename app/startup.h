@@ -16,7 +16,6 @@ void BuildMainWindow(HINSTANCE instance);
 // False when no adapter answered: the not-found box was shown and the window destroyed.
 bool ProbeAdapterAtStartup();
 void ShowMainWindow(int showCommand);
-void DeleteControlFont();
 
 // Every step in order, the command line's file opened once the window shows, then the message
 // loop; returns the exit code.

@@ -1,6 +1,9 @@
 // Older systems lack the per-monitor functions; user32 is loaded already, so they are looked up
-// there and the display's figures serve without them.
+// there, and shcore, which Windows 8.1 and the first Windows 10 tell a monitor's figures
+// through, comes from the system folder. The display's figures serve without them.
 #include "window_dpi.h"
+
+#include <shellscalingapi.h>
 
 #include "app_state.h"
 #include "system_library.h"
@@ -11,13 +14,26 @@ HMODULE User32() {
     return GetModuleHandleA("user32.dll");
 }
 
+// The effective dots per inch of the monitor that holds most of the window; 0 when unknown.
+UINT MonitorDpi(HWND window) {
+    typedef HRESULT(WINAPI * MonitorDpiFunction)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+    MonitorDpiFunction dpiOf =
+        FindSystemFunction<MonitorDpiFunction>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
+    UINT x, y;
+    if (!window || !dpiOf ||
+        dpiOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI, &x, &y) !=
+            S_OK)
+        return 0;
+    return y;
+}
+
 } // namespace
 
 int WindowDpi(HWND window) {
     typedef UINT(WINAPI * DpiFunction)(HWND);
-    if (DpiFunction dpiOf = FindSystemFunction<DpiFunction>(User32(), "GetDpiForWindow"))
-        if (UINT dpi = dpiOf(window))
-            return static_cast<int>(dpi);
+    DpiFunction dpiOf = FindSystemFunction<DpiFunction>(User32(), "GetDpiForWindow");
+    if (UINT dpi = dpiOf ? dpiOf(window) : MonitorDpi(window))
+        return static_cast<int>(dpi);
     HDC context = GetDC(window);
     int dpi = GetDeviceCaps(context, LOGPIXELSY);
     ReleaseDC(window, context);

@@ -6,8 +6,8 @@
 
 #include "dpi_scale.h"
 
-// The window's dots per inch: its monitor's where the system tells them (Windows 10 1607 and
-// later), otherwise the display's.
+// The window's dots per inch: its monitor's where the system tells them (Windows 8.1 and
+// later), otherwise the display's; the display's for no window.
 int WindowDpi(HWND window);
 // `pixels` at 96 dots per inch, at the main window's.
 int Scaled(int pixels);

@@ -2,8 +2,8 @@
 # Prints the shipped binaries' sizes against their limits and what they import; fails when a
 # binary is over its limit, imports statically a DLL other than Windows' known DLLs (which are
 # always taken from the system folder) and Tandemix.dll, names any other DLL than the system's
-# to load at first use, imports a name that its DLL does not export, lacks its manifest, or when
-# our own code calls a heap allocator.
+# to load at first use, imports a name that its DLL does not export, lacks its manifest or a
+# system call it looks up at run time, or when our own code calls a heap allocator.
 # Usage: binary_check.sh objdump nm Tandemix.exe tandemixctl.exe Tandemix.dll simulated-Tandemix.dll
 #        our-libs...
 objdump=$1
@@ -16,7 +16,7 @@ status=0
 known='kernel32|user32|gdi32|advapi32|msvcrt'
 known_dlls="^($known)\.dll$"
 # Besides those, these are not known DLLs on every Windows: loaded from the system folder by name.
-system_dlls="^($known|comctl32|comdlg32|shell32|hid|setupapi)\.dll$"
+system_dlls="^($known|comctl32|comdlg32|shell32|shcore|hid|setupapi)\.dll$"
 
 # "DLL function" for each name a binary imports.
 imported_names() {
@@ -85,6 +85,19 @@ for wanted in "$exe:asInvoker" "$exe:Common-Controls" "$exe:PerMonitorV2" "$ctl:
         echo "$(basename "$program")'s manifest: ${wanted##*:}"
     else
         echo "$(basename "$program") has no manifest saying ${wanted##*:}"; status=1
+    fi
+done
+
+# Calls looked up by name at run time, so the name is in the binary: both programs keep later
+# library loads to the system folder, the utility lets files dropped from Explorer through to an
+# elevated window.
+for wanted in "$exe:SetDefaultDllDirectories" "$ctl:SetDefaultDllDirectories" \
+    "$exe:ChangeWindowMessageFilterEx"; do
+    program=${wanted%:*}
+    if strings -a "$program" | grep -qxF "${wanted##*:}"; then
+        echo "$(basename "$program") calls ${wanted##*:}"
+    else
+        echo "$(basename "$program") does not call ${wanted##*:}"; status=1
     fi
 done
 

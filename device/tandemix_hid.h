@@ -51,7 +51,7 @@ enum OpenResult : int {
 };
 
 // Our programs' transfers never interleave: the library holds a lock of the user's session from
-// each open to its close (on Windows this mutex), and an open waits briefly for it before
+// each open to its close (on Windows this semaphore), and an open waits briefly for it before
 // reporting kOpenBusy.
 constexpr wchar_t kTransferLockName[] = L"Local\\Tandemix.AdapterTransfer";
 

@@ -92,9 +92,3 @@ int CloseAdapter(const HidBackend& backend, DeviceRecord* device) {
     CloseSlot(backend, slot);
     return kCloseDone;
 }
-
-void CloseAllAdapters(const HidBackend& backend) {
-    for (int slot = 0; slot < kAdapterSlotCount; ++slot)
-        if (SlotInUse(slot))
-            CloseSlot(backend, slot);
-}

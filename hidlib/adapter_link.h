@@ -41,6 +41,3 @@ int ExchangeWithAdapter(const HidBackend& backend, DeviceRecord* device, const u
 
 // Closes the adapter and zeroes `device`.
 int CloseAdapter(const HidBackend& backend, DeviceRecord* device);
-
-// Closes every adapter still open, as when the library is unloaded.
-void CloseAllAdapters(const HidBackend& backend);

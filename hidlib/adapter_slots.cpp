@@ -17,6 +17,10 @@ struct AdapterSlot {
 
 AdapterSlot slots[kAdapterSlotCount];
 
+bool SlotInUse(int slot) {
+    return __atomic_load_n(&slots[slot].state, __ATOMIC_ACQUIRE) == kSlotInUse;
+}
+
 } // namespace
 
 void ClearRecord(DeviceRecord* device) {
@@ -58,8 +62,4 @@ void ReleaseSlot(int slot) {
 
 void RetireSlot(int slot) {
     __atomic_store_n(&slots[slot].state, kSlotRetired, __ATOMIC_RELEASE);
-}
-
-bool SlotInUse(int slot) {
-    return __atomic_load_n(&slots[slot].state, __ATOMIC_ACQUIRE) == kSlotInUse;
 }

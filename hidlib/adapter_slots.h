@@ -26,6 +26,3 @@ void ReleaseSlot(int slot);
 // Takes the slot out of use for the rest of the process: its memory may still be written by a
 // request the system has not finished.
 void RetireSlot(int slot);
-
-// Whether an open holds the slot now.
-bool SlotInUse(int slot);

@@ -1,14 +1,6 @@
 // Tandemix.dll's three exports: the shared open, exchange and close over the real system calls.
 #include "hid_windows.h"
 
-// Unloaded by FreeLibrary rather than at the process's end: a request of an adapter left open
-// must not outlive the memory it writes into. Nothing can be open before the first open.
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID processEnding) {
-    if (reason == DLL_PROCESS_DETACH && !processEnding && WindowsHidCallsLoaded())
-        CloseAllAdapters(WindowsHidBackend(WindowsHidCalls()));
-    return TRUE;
-}
-
 extern "C" __attribute__((dllexport)) int WINAPI OpenHidDevice(int vendorId, int outputReportLength,
                                                                int inputReportLength,
                                                                DeviceRecord* device) {

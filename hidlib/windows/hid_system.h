@@ -36,9 +36,11 @@ struct HidSystemCalls {
     HANDLE(WINAPI* CreateEventW)
     (LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCWSTR name);
     BOOL(WINAPI* CloseHandle)(HANDLE handle);
-    HANDLE(WINAPI* CreateMutexW)(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
-    BOOL(WINAPI* ReleaseMutex)(HANDLE mutex);
-    // Keeps the library loaded for the rest of the process: a request that never finished may
+    HANDLE(WINAPI* CreateSemaphoreExW)
+    (LPSECURITY_ATTRIBUTES security, LONG initialCount, LONG maximumCount, LPCWSTR name,
+     DWORD flags, DWORD access);
+    BOOL(WINAPI* ReleaseSemaphore)(HANDLE semaphore, LONG count, LPLONG previousCount);
+    // Keeps the library loaded for the rest of the process: a request that never finishes may
     // still write into its memory.
     BOOL(WINAPI* GetModuleHandleExW)(DWORD flags, LPCWSTR nameOrAddress, HMODULE* module);
 
@@ -56,7 +58,5 @@ struct HidSystemCalls {
     ULONGLONG(WINAPI* GetTickCount64)();
 };
 
-// The table over the real Windows calls, filled at the first use.
+// The table over the real Windows calls, filled once at the first use, on whichever thread.
 const HidSystemCalls& WindowsHidCalls();
-// Whether that table has been filled, as it is by the first open.
-bool WindowsHidCallsLoaded();

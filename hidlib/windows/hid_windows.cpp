@@ -55,27 +55,80 @@ IoOutcome FinishIo(AdapterIo* adapter, BOOL completedAtOnce, DWORD timeoutMs, DW
                : kIoFailed;
 }
 
-// Waits briefly for another of our programs to end its transfer with the adapter.
+// Who may use the transfer lock: the user's own programs at every integrity level, each with the
+// rights to wait for it and give it back. Without it, a lock first made by an elevated program
+// would carry the administrators' default rights and refuse the user's other programs.
+struct LockSecurity {
+    SECURITY_ATTRIBUTES attributes;
+    SECURITY_DESCRIPTOR descriptor;
+    union {
+        TOKEN_USER user;
+        unsigned char room[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } user;
+    unsigned char dacl[sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
+    // A medium label that refuses no write from below: an elevated maker's high label would.
+    unsigned char mediumLabel[sizeof(SID)];
+    unsigned char sacl[sizeof(ACL) + sizeof(SYSTEM_MANDATORY_LABEL_ACE) + sizeof(SID)];
+};
+
+constexpr DWORD kLockAccess = SYNCHRONIZE | SEMAPHORE_MODIFY_STATE;
+
+bool CurrentUser(LockSecurity* security) {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD length;
+    BOOL read =
+        GetTokenInformation(token, TokenUser, &security->user, sizeof(security->user), &length);
+    CloseHandle(token);
+    return read;
+}
+
+bool BuildLockSecurity(LockSecurity* security) {
+    ACL* dacl = reinterpret_cast<ACL*>(security->dacl);
+    ACL* sacl = reinterpret_cast<ACL*>(security->sacl);
+    SID_IDENTIFIER_AUTHORITY labels = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    PSID medium = security->mediumLabel;
+    if (!CurrentUser(security) || !InitializeAcl(dacl, sizeof(security->dacl), ACL_REVISION) ||
+        !AddAccessAllowedAce(dacl, ACL_REVISION, kLockAccess, security->user.user.User.Sid) ||
+        !InitializeSid(medium, &labels, 1) ||
+        !InitializeAcl(sacl, sizeof(security->sacl), ACL_REVISION))
+        return false;
+    *GetSidSubAuthority(medium, 0) = SECURITY_MANDATORY_MEDIUM_RID;
+    security->attributes = {sizeof(security->attributes), &security->descriptor, FALSE};
+    return AddMandatoryAce(sacl, ACL_REVISION, 0, SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, medium) &&
+           InitializeSecurityDescriptor(&security->descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+           SetSecurityDescriptorDacl(&security->descriptor, TRUE, dacl, FALSE) &&
+           SetSecurityDescriptorSacl(&security->descriptor, TRUE, sacl, FALSE);
+}
+
+// Waits briefly for another of our programs to end its transfer with the adapter. The lock is a
+// semaphore of one, which any thread may give back; a lock that this program may not use (made
+// by another user's program) is as good as held.
 int TakeTransferLock(int slot) {
     AdapterIo* adapter = &adapters[slot];
     *adapter = AdapterIo{};
-    adapter->transferLock = hidCalls->CreateMutexW(nullptr, FALSE, kTransferLockName);
-    if (!adapter->transferLock)
+    LockSecurity security;
+    if (!BuildLockSecurity(&security))
         return kOpenNoEvent;
-    DWORD wait = hidCalls->WaitForSingleObject(adapter->transferLock, kTransferLockWaitMs);
-    // An abandoned lock was held by a program that ended without closing: it is ours now.
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+    adapter->transferLock =
+        hidCalls->CreateSemaphoreExW(&security.attributes, 1, 1, kTransferLockName, 0, kLockAccess);
+    if (!adapter->transferLock)
+        return hidCalls->GetLastError() == ERROR_ACCESS_DENIED ? kOpenBusy : kOpenNoEvent;
+    if (hidCalls->WaitForSingleObject(adapter->transferLock, kTransferLockWaitMs) == WAIT_OBJECT_0)
         return kOpenDone;
     hidCalls->CloseHandle(adapter->transferLock);
     adapter->transferLock = nullptr;
     return kOpenBusy;
 }
 
+// The semaphore vanishes with its last handle, so one left taken by a program that ended during
+// a transfer is made afresh by the next open after the others have let go.
 void GiveBackTransferLock(int slot) {
     AdapterIo* adapter = &adapters[slot];
     if (!adapter->transferLock)
         return;
-    hidCalls->ReleaseMutex(adapter->transferLock);
+    hidCalls->ReleaseSemaphore(adapter->transferLock, 1, nullptr);
     hidCalls->CloseHandle(adapter->transferLock);
     adapter->transferLock = nullptr;
 }
@@ -86,10 +139,17 @@ int OpenFirstAdapter(int slot, int vendorId) {
     if (result != kOpenDone)
         return result;
     adapter->ioDone = hidCalls->CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (adapter->ioDone)
-        return kOpenDone;
-    hidCalls->CloseHandle(adapter->file);
-    return kOpenNoEvent;
+    if (!adapter->ioDone) {
+        hidCalls->CloseHandle(adapter->file);
+        return kOpenNoEvent;
+    }
+    // From here a request may outlive its cancel and write into `adapters` later: the library
+    // stays loaded for the rest of the process, as pinning it while it is unloaded is too late.
+    HMODULE self;
+    hidCalls->GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                     GET_MODULE_HANDLE_EX_FLAG_PIN,
+                                 reinterpret_cast<LPCWSTR>(adapters), &self);
+    return kOpenDone;
 }
 
 int DropStaleReports(int slot) {
@@ -134,20 +194,16 @@ unsigned long long NowMs() {
     return hidCalls->GetTickCount64();
 }
 
+// A request still under way has been cancelled already; closing the handle cancels it again, and
+// it may finish only then.
 bool CloseAdapterIo(int slot) {
     AdapterIo* adapter = &adapters[slot];
-    bool ioFinished = !adapter->ioInFlight || CancelIoWithin(adapter, kCancelTimeoutMs);
     hidCalls->CloseHandle(adapter->file);
+    bool ioFinished =
+        !adapter->ioInFlight ||
+        hidCalls->WaitForSingleObject(adapter->ioDone, kCancelTimeoutMs) == WAIT_OBJECT_0;
     hidCalls->CloseHandle(adapter->ioDone);
-    if (ioFinished)
-        return true;
-    // The request may still complete into this slot's memory: keep the library loaded so that
-    // the memory stays.
-    HMODULE self;
-    hidCalls->GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                     GET_MODULE_HANDLE_EX_FLAG_PIN,
-                                 reinterpret_cast<LPCWSTR>(adapters), &self);
-    return false;
+    return ioFinished;
 }
 
 const HidBackend kWindowsBackend = {

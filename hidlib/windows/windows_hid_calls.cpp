@@ -8,7 +8,8 @@
 
 namespace {
 
-HidSystemCalls windowsCalls; // filled at the first use
+HidSystemCalls windowsCalls; // filled once, seen by the callers only when complete
+INIT_ONCE windowsCallsLoaded = INIT_ONCE_STATIC_INIT;
 
 // Stand-ins for the search when a system library or one of its functions is missing: the open
 // then fails as on a system that cannot list its HID interfaces.
@@ -46,12 +47,13 @@ bool LoadHidCalls(HidSystemCalls* calls) {
     return found;
 }
 
-void LoadWindowsCalls(HidSystemCalls* calls) {
+BOOL CALLBACK LoadWindowsCalls(PINIT_ONCE, PVOID, PVOID*) {
+    HidSystemCalls* calls = &windowsCalls;
     calls->CreateFileW = CreateFileW;
     calls->CreateEventW = CreateEventW;
     calls->CloseHandle = CloseHandle;
-    calls->CreateMutexW = CreateMutexW;
-    calls->ReleaseMutex = ReleaseMutex;
+    calls->CreateSemaphoreExW = CreateSemaphoreExW;
+    calls->ReleaseSemaphore = ReleaseSemaphore;
     calls->GetModuleHandleExW = GetModuleHandleExW;
     calls->WriteFile = WriteFile;
     calls->ReadFile = ReadFile;
@@ -67,16 +69,13 @@ void LoadWindowsCalls(HidSystemCalls* calls) {
         calls->HidD_GetHidGuid = NoHidGuid;
         calls->SetupDiGetClassDevsW = NoHidInterfaces;
     }
+    return TRUE;
 }
 
 } // namespace
 
+// Two threads making their first open at once: the second waits until the table is complete.
 const HidSystemCalls& WindowsHidCalls() {
-    if (!WindowsHidCallsLoaded())
-        LoadWindowsCalls(&windowsCalls);
+    InitOnceExecuteOnce(&windowsCallsLoaded, LoadWindowsCalls, nullptr, nullptr);
     return windowsCalls;
-}
-
-bool WindowsHidCallsLoaded() {
-    return windowsCalls.CreateFileW != nullptr;
 }

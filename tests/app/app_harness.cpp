@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app_state.h"
+#include "main_window.h"
 #include "message_routing.h"
 #include "resource.h"
 #include "startup.h"
@@ -113,7 +114,7 @@ void DestroyTestMainWindow() {
     ExpectWindows({});
     DestroyWindow(app.mainWindow);
     if (app.controlFont)
-        DeleteControlFont();
+        DeleteControlFonts();
     PumpMessages(0);
     app = AppState{};
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #include <string.h>
 
 #include <tuple>
@@ -42,8 +43,8 @@ TEST_F(MainWindow, TabShiftTabAndArrowsGoRoundTheCycle) {
     ExpectSettings(2, "7", "1080");
 }
 
-// Left, top, width and height at 96 dots per inch, in creation order (the list's height is the
-// dropped one, which its window does not show).
+// Left, top, width and height at 96 dots per inch, in the order of `controls` below (the list's
+// height is the dropped one, which its window does not show).
 const int kLayoutAt96[][4] = {{388, 8, 136, 16},   {445, 30, 20, 20},   {150, 8, 96, 16},
                               {390, 49, 50, 20},   {470, 49, 50, 20},   {155, 26, 84, 0},
                               {128, 120, 134, 48}, {387, 120, 134, 48}, {390, 26, 50, 20},
@@ -63,10 +64,22 @@ TEST_F(MainWindow, TheLayoutAndTheFontScaleWithTheDotsPerInch) {
     const HWND controls[] = {
         c.screenSizeCaption, c.xLabel,     c.controlModeCaption, c.xSizeCaption, c.ySizeCaption,
         c.controlModeList,   c.saveButton, c.readButton,         c.xBox,         c.yBox};
+    // The boxes show the system font, at the display's dots per inch exactly as the system's own.
+    LOGFONTA systemFont;
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof(systemFont), &systemFont);
+    const int displayDpi = dpi;
     for (int pass = 0; pass < 2; ++pass, dpi = dpi * 3 / 2) {
         LOGFONTA font;
         GetObjectA(app.controlFont, sizeof(font), &font);
         EXPECT_EQ(-MulDiv(33, dpi, 288), font.lfHeight) << dpi;
+        for (HWND box : {c.xBox, c.yBox}) {
+            LOGFONTA boxFont = {};
+            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)),
+                       sizeof(boxFont), &boxFont);
+            EXPECT_EQ(MulDiv(systemFont.lfHeight, dpi, displayDpi), boxFont.lfHeight) << dpi;
+            EXPECT_EQ(systemFont.lfWeight, boxFont.lfWeight);
+            EXPECT_STREQ(systemFont.lfFaceName, boxFont.lfFaceName);
+        }
         for (int i = 0; i < 10; ++i) {
             RECT r;
             GetWindowRect(controls[i], &r);
@@ -78,6 +91,36 @@ TEST_F(MainWindow, TheLayoutAndTheFontScaleWithTheDotsPerInch) {
         RECT proposed = {0, 0, 1200, 600};
         SendMessageA(app.mainWindow, WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2),
                      reinterpret_cast<LPARAM>(&proposed));
+    }
+}
+
+// A screen reader goes through the controls in z-order and names a box or a list after the label
+// just above it; the layout and the list's drop-down keep that order.
+TEST_F(MainWindow, TheZOrderIsTheReadingOrderAndEachBoxIsNamedByItsLabel) {
+    const MainControls& c = app.controls;
+    SendMessageA(app.mainWindow, WM_SIZE, SIZE_RESTORED, 0);
+    SendMessageA(c.controlModeList, CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(c.controlModeList, CB_SHOWDROPDOWN, FALSE, 0);
+    HWND child = GetWindow(app.mainWindow, GW_CHILD);
+    for (HWND control :
+         {c.controlModeCaption, c.controlModeList, c.screenSizeCaption, c.xSizeCaption, c.xBox,
+          c.xLabel, c.ySizeCaption, c.yBox, c.saveButton, c.readButton}) {
+        EXPECT_EQ(control, child) << WindowText(control) << " is " << WindowText(child);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    // Wine names the list by its own text: the label above it is checked instead.
+    EXPECT_EQ(c.controlModeCaption, GetWindow(c.controlModeList, GW_HWNDPREV));
+    for (auto [box, name] : {std::pair{c.xBox, L"X Size"}, std::pair{c.yBox, L"Y Size"}}) {
+        IAccessible* accessible = nullptr;
+        ASSERT_EQ(S_OK, AccessibleObjectFromWindow(box, OBJID_CLIENT, __uuidof(IAccessible),
+                                                   reinterpret_cast<void**>(&accessible)));
+        VARIANT self = {}; // lVal 0: CHILDID_SELF
+        self.vt = VT_I4;
+        BSTR text = nullptr;
+        accessible->get_accName(self, &text);
+        EXPECT_STREQ(name, text);
+        SysFreeString(text);
+        accessible->Release();
     }
 }
 

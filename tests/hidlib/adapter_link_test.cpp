@@ -174,13 +174,14 @@ TEST(AdapterLink, OnlyTheOpenRecordIsServedAndBusyMemoryIsRetired) {
     EXPECT_EQ(CloseAdapter(kScripted, &device), kCloseNothingOpen) << "a second close";
     EXPECT_EQ(scripted.lockedSlots, 0u) << "the lock goes back with a retired slot too";
     scripted.closeFreesMemory = true;
-    DeviceRecord records[kAdapterSlotCount];
+    DeviceRecord records[kAdapterSlotCount] = {};
     int opened = 0;
     while (opened < kAdapterSlotCount && Open(&records[opened]) == kOpenDone)
         ++opened;
     EXPECT_EQ(opened, kAdapterSlotCount - 1) << "one slot retired";
     EXPECT_EQ(Open(&zeroed), kOpenNoFreeSlot);
-    CloseAllAdapters(kScripted);
+    for (DeviceRecord& record : records)
+        CloseAdapter(kScripted, &record);
     EXPECT_EQ(scripted.lockedSlots | scripted.openSlots, 0u);
 }
 

@@ -92,10 +92,30 @@ BOOL Fail(DWORD error) {
 
 BOOL Close(HANDLE handle) {
     --fakeHid.handlesOpen;
-    Of(handle)->open = false;
-    if (Of(handle)->request && Of(handle)->finishesAtMs == kFakeNever)
-        Cancel(Of(handle)); // closing cancels the request, which finishes in its own time
+    FakeHandle* closed = Of(handle);
+    closed->open = false;
+    if (closed->request && closed->finishesAtMs == kFakeNever)
+        Cancel(closed); // closing cancels the request, which finishes in its own time
+    else if (closed->request && fakeHid.adapter.closeFinishMs != kFakeNever)
+        closed->finishesAtMs = fakeHid.nowMs + fakeHid.adapter.closeFinishMs + 1;
     return TRUE;
+}
+
+// The lock's descriptor as the system takes it: the rights its DACL's first ACE grants.
+HANDLE CreateLock(LPSECURITY_ATTRIBUTES security, DWORD access) {
+    fakeHid.lockAccessAsked = access;
+    BOOL present, defaulted;
+    PACL dacl;
+    void* ace;
+    if (security &&
+        GetSecurityDescriptorDacl(security->lpSecurityDescriptor, &present, &dacl, &defaulted) &&
+        present && GetAce(dacl, 0, &ace))
+        fakeHid.lockAccessGranted = static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask;
+    if (fakeHid.lockDenied) {
+        Fail(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return NewHandle(kLockHandle);
 }
 
 DWORD Wait(HANDLE handle, DWORD milliseconds) {
@@ -153,9 +173,15 @@ const HidSystemCalls kFakeHidCalls = {
     [](PHIDP_PREPARSED_DATA preparsed) NTAPI -> BOOLEAN { return Close(preparsed); },
     [](LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCWSTR) WINAPI { return NewHandle(-1); },
     [](HANDLE handle) WINAPI { return Close(handle); },
-    [](LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) WINAPI { return NewHandle(kLockHandle); },
-    [](HANDLE) WINAPI -> BOOL { return --fakeHid.lockHeld >= 0; },
-    [](DWORD, LPCWSTR, HMODULE*) WINAPI -> BOOL { return ++fakeHid.pins; },
+    [](LPSECURITY_ATTRIBUTES security, LONG, LONG, LPCWSTR, DWORD, DWORD access)
+        WINAPI { return CreateLock(security, access); },
+    // Any thread may give the semaphore back.
+    [](HANDLE, LONG, LPLONG) WINAPI -> BOOL { return --fakeHid.lockHeld >= 0; },
+    // The pin is real, so that a host's FreeLibrary keeps the library's memory.
+    [](DWORD flags, LPCWSTR address, HMODULE* module) WINAPI -> BOOL {
+        ++fakeHid.pins;
+        return GetModuleHandleExW(flags, address, module);
+    },
     [](HANDLE file) NTAPI -> BOOLEAN {
         Of(file)->queued = 0; // only what has arrived
         return fakeHid.adapter.flushFails ? Fail(ERROR_DEVICE_NOT_CONNECTED) : TRUE;

@@ -21,6 +21,7 @@ struct FakeAdapter {
     int answerDelayMs = 0;   // kFakeNever: no answer
     int cancelDelayMs = 0;   // for a cancelled or closed request to finish; kFakeNever: not at all
     bool flushFails = false; // it was pulled out
+    int closeFinishMs = kFakeNever; // for a request stuck past its cancel once its handle closes
 };
 
 enum : int { kFakeMaxHandles = 256, kFakeMaxArrivals = 64, kFakeRegisterValue = 0x5A };
@@ -48,6 +49,7 @@ struct FakeHid {
     int interfaceCount = 1;
     FakeAdapter adapter;
     bool lockHeldElsewhere = false;
+    bool lockDenied = false; // the lock was made by a program whose rights refuse this one
 
     FakeHandle handles[kFakeMaxHandles] = {};
     int handlesIssued = 0, handlesOpen = 0;
@@ -58,6 +60,7 @@ struct FakeHid {
     int lastWriteInterface = -1;
     int readWriteOpens[3] = {};
     int lockHeld = 0, pins = 0;
+    DWORD lockAccessAsked = 0, lockAccessGranted = 0; // the latter to the lock's first ACE's SID
     int requestsOnBusyMemory = 0; // started in an OVERLAPPED or buffer the system still owns
 };
 

@@ -4,12 +4,57 @@
 # prefix of the test's own, installs them for the current user with a Start menu shortcut and an
 # entry in the list of installed programs; the utility starts from the shortcut and, with no
 # adapter, shows the not-found box and ends; the next version replaces the release; removing it
-# leaves the user's .TNX file.
+# leaves the user's .TNX file. Before that, the installer's tables pass the validation rules of a
+# per-user package.
 # Usage: windows_package_test.sh VERSION packaging-folder work-folder
 set -u
 version=$1 release=$2/Tandemix-$1-windows next=$(ls -t "$2"/upgrade-test/*.msi | head -1) work=$3
 product='Tandemix Configuration Utility'
 fail() { echo "FAIL: $*"; exit 1; }
+
+# Windows Installer's validation rules for a per-user package, which wixl does not run, checked
+# row by row on the tables of installer $1; prints each failure with its rule.
+ice_failures() {
+    local table tables=$(mktemp -d)
+    for table in Directory File Component Shortcut RemoveFile Registry Property; do
+        msiinfo export "$1" "$table" | tr -d '\r' | tail -n +4 >"$tables/$table"
+    done
+    awk -F'\t' '
+        FILENAME ~ /Directory$/ { parent[$1] = $2; name[$1] = $3 }
+        FILENAME ~ /\/File$/ { named["file " $1] = $3 }
+        FILENAME ~ /Component$/ { folder[$1] = $3; keyPath[$1] = $6 }
+        FILENAME ~ /Shortcut$/ { named["shortcut " $1] = $3; shortcutOf[$1] = $4 }
+        FILENAME ~ /RemoveFile$/ && $3 == "" { removed[$4] = 1 }
+        FILENAME ~ /Registry$/ { root[$1] = $2; valueOf[$1] = $6 }
+        FILENAME ~ /Property$/ && $1 == "ALLUSERS" { allUsers = $2 }
+        # The short name is the part before "|", or the whole name when there is no long one.
+        function short83(n) {
+            sub(/\|.*/, "", n)
+            dot = index(n, ".")
+            return n ~ /^[A-Za-z0-9_~!#$%&@^{}()-]+(\.[A-Za-z0-9_~!#$%&@^{}()-]+)?$/ &&
+                (dot ? dot - 1 : length(n)) <= 8 && (dot ? length(n) - dot : 0) <= 3
+        }
+        function inProfile(d) {
+            for (; d != ""; d = parent[d])
+                if (d ~ /^(LocalAppData|AppData|ProgramMenu|StartMenu|Startup|Desktop|Personal|Favorites|SendTo|Template|NetHood|PrintHood|Recent|MyPictures)Folder$/)
+                    return 1
+            return 0
+        }
+        END {
+            for (f in named) if (!short83(named[f])) print "ICE03: the " f " has no 8.3 short name (" named[f] ")"
+            for (d in name) {
+                if (parent[d] == "" || name[d] == ".") continue
+                n = split(name[d], side, ":")
+                for (i = 1; i <= n; i++) if (side[i] != "." && !short83(side[i])) print "ICE03: the folder " d " has no 8.3 short name (" name[d] ")"
+                if (inProfile(parent[d]) && !removed[d]) print "ICE64: the folder " d " in the user profile has no RemoveFolder row"
+            }
+            for (c in folder) if (inProfile(folder[c]) && root[keyPath[c]] != 1) print "ICE38: the component " c " in the user profile has no key path under HKCU"
+            for (s in shortcutOf) if (root[keyPath[shortcutOf[s]]] != 1) print "ICE43: the component of the shortcut " s " has no key path under HKCU"
+            for (r in root) if (inProfile(folder[valueOf[r]]) && root[r] != 1) print "ICE57: the component " valueOf[r] " in the user profile writes outside HKCU"
+            for (c in folder) if (allUsers != "" && inProfile(folder[c])) print "ICE91: the component " c " goes into the user profile of a package that ALLUSERS=" allUsers " may install per machine"
+        }' "$tables"/{Directory,File,Component,Shortcut,RemoveFile,Registry,Property}
+    rm -rf "$tables"
+}
 export WINEPREFIX=$work/prefix
 # shellcheck source=../../scripts/wine-session.sh
 source "$(dirname "$0")/../../scripts/wine-session.sh"
@@ -27,6 +72,9 @@ strings -el ./* | grep -q SIMULATOR && fail "the zip holds the simulator"
 at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' Tandemix.exe | head -1 | cut -d: -f1)
 numbers=$(od -An -tu2 -j $((at + 8)) -N 8 Tandemix.exe | awk '{print $2 "." $1 "." $4 "." $3}')
 [ "$numbers" = "$version.0" ] || fail "Tandemix.exe's FILEVERSION is $numbers, the project's $version"
+
+failures=$(ice_failures "$release.msi")
+[ -z "$failures" ] || fail "the installer breaks Windows Installer's rules:"$'\n'"$failures"
 
 trap stop_session EXIT
 start_session
