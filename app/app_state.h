@@ -41,7 +41,7 @@ struct AppState {
     // the focus away; null for none (the focus then returns to the window itself).
     HWND focusedControl;
     // The name both file dialogs start from and leave the chosen path in; empty at start.
-    char fileName[kConfigFileNameSize];
+    wchar_t fileName[kConfigFileNameSize];
     // Set while the program itself writes the settings into the controls, whose change
     // notifications then mark nothing.
     bool writingSettings;

@@ -12,10 +12,10 @@
 
 namespace {
 
-const char kDefaultFileName[] = "Config.TNX";
-const char kFileFilter[] = "All files\0*.*\0";
-const DWORD kSaveDialogFlags =
-    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+const wchar_t kDefaultFileName[] = L"Config.TNX";
+const wchar_t kFileFilter[] = L"All files\0*.*\0";
+// Windows' Save dialog takes OFN_FILEMUSTEXIST as "the file must exist" and may refuse a new name.
+const DWORD kSaveDialogFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
 const DWORD kOpenDialogFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 const char kUnsavedChangesQuestion[] =
     "The current configuration has changed.\nDo you want to save the changes?";
@@ -27,14 +27,14 @@ void ShowFileError(const char* text) {
 // Runs the Save or Open dialog on the shared name buffer; true when it gave a name. A dialog
 // that cannot be shown is reported with the command's error text.
 bool ChooseFileName(bool save) {
-    OPENFILENAMEA dialog;
+    OPENFILENAMEW dialog;
     memset(&dialog, 0, sizeof(dialog));
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     dialog.hwndOwner = app.mainWindow;
     dialog.lpstrFilter = kFileFilter;
     dialog.lpstrFile = app.fileName;
     dialog.nMaxFile = kConfigFileNameSize;
-    dialog.lpstrTitle = save ? "Save File" : "Open File";
+    dialog.lpstrTitle = save ? L"Save File" : L"Open File";
     dialog.Flags = save ? kSaveDialogFlags : kOpenDialogFlags;
     FileDialogOutcome outcome = save ? ShowSaveFileDialog(&dialog) : ShowOpenFileDialog(&dialog);
     if (outcome == FileDialogOutcome::kUnavailable)
@@ -67,12 +67,12 @@ bool SaveConfigFile() {
         return false;
     unsigned char record[kConfigRecordSize];
     BuildConfigRecord(record);
-    if (app.fileName[0] == '\0')
-        strcpy(app.fileName, kDefaultFileName);
+    if (app.fileName[0] == L'\0')
+        lstrcpyW(app.fileName, kDefaultFileName);
     // A dialog that ends without a name empties the buffer, so the next Save proposes the
     // default name again.
     if (!ChooseFileName(true)) {
-        app.fileName[0] = '\0';
+        app.fileName[0] = L'\0';
         return false;
     }
     if (WriteConfigFile(app.fileName, record) != kConfigFileDone) {
@@ -88,7 +88,7 @@ void OpenConfigFile() {
         LoadChosenConfigFile();
 }
 
-void OpenNamedConfigFile(const char* name, int length) {
+void OpenNamedConfigFile(const wchar_t* name, int length) {
     if (!ConfirmUnsavedChanges())
         return;
     // A name cut to the buffer would open another file.
@@ -96,7 +96,7 @@ void OpenNamedConfigFile(const char* name, int length) {
         ShowFileError("Error opening the file");
         return;
     }
-    lstrcpynA(app.fileName, name, length + 1);
+    lstrcpynW(app.fileName, name, length + 1);
     LoadChosenConfigFile();
 }
 

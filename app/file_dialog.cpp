@@ -6,9 +6,9 @@
 
 namespace {
 
-typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEA*);
+typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEW*);
 
-FileDialogOutcome ShowFileDialog(const char* functionName, OPENFILENAMEA* dialog) {
+FileDialogOutcome ShowFileDialog(const char* functionName, OPENFILENAMEW* dialog) {
     static HMODULE dialogLibrary;
     if (!dialogLibrary)
         dialogLibrary = LoadSystemLibrary("comdlg32.dll");
@@ -20,10 +20,10 @@ FileDialogOutcome ShowFileDialog(const char* functionName, OPENFILENAMEA* dialog
 
 } // namespace
 
-FileDialogOutcome ShowSaveFileDialog(OPENFILENAMEA* dialog) {
-    return ShowFileDialog("GetSaveFileNameA", dialog);
+FileDialogOutcome ShowSaveFileDialog(OPENFILENAMEW* dialog) {
+    return ShowFileDialog("GetSaveFileNameW", dialog);
 }
 
-FileDialogOutcome ShowOpenFileDialog(OPENFILENAMEA* dialog) {
-    return ShowFileDialog("GetOpenFileNameA", dialog);
+FileDialogOutcome ShowOpenFileDialog(OPENFILENAMEW* dialog) {
+    return ShowFileDialog("GetOpenFileNameW", dialog);
 }

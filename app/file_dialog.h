@@ -7,5 +7,5 @@
 
 enum class FileDialogOutcome { kChosen, kCancelled, kUnavailable };
 
-FileDialogOutcome ShowSaveFileDialog(OPENFILENAMEA* dialog);
-FileDialogOutcome ShowOpenFileDialog(OPENFILENAMEA* dialog);
+FileDialogOutcome ShowSaveFileDialog(OPENFILENAMEW* dialog);
+FileDialogOutcome ShowOpenFileDialog(OPENFILENAMEW* dialog);

@@ -5,7 +5,8 @@
 
 #include <shellapi.h>
 
-// The command line's file (quoted or not), once the main window shows; none: nothing happens.
-void OpenCommandLineFile(const char* commandLine);
+// The file named after the program's name on the command line (quoted or not), once the main
+// window shows; none: nothing happens.
+void OpenCommandLineFile(const wchar_t* commandLine);
 // WM_DROPFILES: the unsaved-changes question, then the first dropped file opens.
 void OpenDroppedFile(HDROP drop);

@@ -63,19 +63,21 @@ RECT MainWindowRect(int dpi) {
 
 // Its WM_CREATE makes the font and the controls and shows the screen size in the boxes. It is
 // made at the display's dots per inch; on a monitor of others it is sized again.
-void CreateMainWindow(HINSTANCE instance) {
+bool CreateMainWindow(HINSTANCE instance) {
     app.instance = instance;
     app.controls = MainControls{};
     int displayDpi = WindowDpi(nullptr);
     RECT outer = MainWindowRect(displayDpi);
-    CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kAppCaption, WS_OVERLAPPEDWINDOW,
-                    CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
-                    outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+    if (!CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kAppCaption, WS_OVERLAPPEDWINDOW,
+                         CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                         outer.bottom - outer.top, nullptr, nullptr, instance, nullptr))
+        return false;
     if (app.dpi == displayDpi)
-        return;
+        return true;
     outer = MainWindowRect(app.dpi);
     SetWindowPos(app.mainWindow, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
 }
 
 } // namespace
@@ -94,14 +96,16 @@ void WarnIfRunFromDistributionDisc() {
         MessageBoxA(nullptr, kDistributionDiscWarning, kAppCaption, MB_OK);
 }
 
-void BuildMainWindow(HINSTANCE instance) {
+bool BuildMainWindow(HINSTANCE instance) {
     InitCommonControlsForUtility();
     RegisterMainWindowClass(instance);
-    CreateMainWindow(instance);
+    if (!CreateMainWindow(instance))
+        return false;
     ResetConfiguration();
     MarkConfigurationUnchanged();
     LayoutMainWindow();
     app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAINACCEL));
+    return true;
 }
 
 bool ProbeAdapterAtStartup() {
@@ -117,9 +121,11 @@ void ShowMainWindow(int showCommand) {
     UpdateWindow(app.mainWindow);
 }
 
-int RunUtility(HINSTANCE instance, const char* commandLine, int showCommand) {
+// Without a window no message would ever end the loop, so the program ends at once.
+int RunUtility(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
     WarnIfRunFromDistributionDisc();
-    BuildMainWindow(instance);
+    if (!BuildMainWindow(instance))
+        return kExitNoMainWindow;
     if (ProbeAdapterAtStartup()) {
         ShowMainWindow(showCommand);
         OpenCommandLineFile(commandLine);

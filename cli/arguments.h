@@ -2,6 +2,8 @@
 // their values.
 #pragma once
 
+#include "config_file.h"
+
 // In the order the usage lists them.
 enum CtlOption : int {
     kOptionMode,
@@ -39,9 +41,10 @@ enum CtlAction : int { kCtlRun, kCtlHelp, kCtlVersion };
 struct CtlRequest {
     CtlAction action;
     const CtlCommand* command; // with kCtlRun
-    const char* file;   // show, make, write, watch: the configuration file; read: -o, or null
-    int controlMode;    // make: the Control Mode, 0-2
-    unsigned int width; // make: the Mouse Target Screen Size in pixels
+    const char* file;     // show, make, write, watch: the configuration file; read: -o, or null
+    const PathChar* path; // the same file's name as the system takes it (set by RunCtl)
+    int controlMode;      // make: the Control Mode, 0-2
+    unsigned int width;   // make: the Mouse Target Screen Size in pixels
     unsigned int height;
     bool json;   // show, read: one JSON object instead of two lines
     bool quiet;  // read, write: no progress line

@@ -21,7 +21,8 @@ const char kUsageNotes[] =
     "MODE is ascii, ext-ascii or key-number (any case), or 0, 1, 2; WIDTH is %u..%u and\n"
     "HEIGHT %u..%u. -q leaves out the progress line shown on a terminal.\n"
     "Exit status: 0 done, 1 no adapter found, 2 usage error or bad input, 3 an exchange failed\n"
-    "(watch: a unit failed), 4 verify found a difference.\n";
+    "(watch: a unit failed), 4 verify found a difference, 130 Ctrl+C (make, read -o, write:\n"
+    "after the step under way, leaving the file as it was).\n";
 const char kVersion[] = "tandemixctl " TANDEMIX_VERSION "\n";
 const int kWatchPollMs = 250;
 constexpr unsigned int kMakeOptions =
@@ -33,6 +34,16 @@ const char* progressVerb = "";
 
 // The reason of the last failure: one line, without the program's name.
 char failure[1024];
+
+// Every line goes out through WriteText, so a name comes out as it was typed.
+void Print(FILE* stream, const char* format, ...) {
+    char text[kConfigFilePathSize * 4];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof(text), format, arguments);
+    va_end(arguments);
+    WriteText(stream, text);
+}
 
 void NoteFailureV(const char* format, va_list arguments) {
     vsnprintf(failure, sizeof(failure), format, arguments);
@@ -48,13 +59,13 @@ void NoteFailure(const char* format, ...) {
 // Ends a progress line that a failure cut short, so that what follows starts a line of its own.
 void CloseProgressLine() {
     if (progressLineOpen)
-        fputc('\n', stderr);
+        Print(stderr, "\n");
     progressLineOpen = false;
 }
 
 void ReportFailure() {
     CloseProgressLine();
-    fprintf(stderr, "tandemixctl: %s\n", failure);
+    Print(stderr, "tandemixctl: %s\n", failure);
 }
 
 void Complain(const char* format, ...) {
@@ -71,10 +82,8 @@ void PrintProgress(int dataPercent) {
     // The percentage drops its remainder, so rounding up gives back the registers done.
     int registers = (dataPercent * kDeviceImageSize + 99) / 100;
     progressLineOpen = registers < kDeviceImageSize;
-    char line[64];
-    snprintf(line, sizeof(line), "\rtandemixctl: %s register %d of %d%s", progressVerb, registers,
-             kDeviceImageSize, progressLineOpen ? "" : "\n");
-    fputs(line, stderr); // in one piece: stderr is unbuffered
+    Print(stderr, "\rtandemixctl: %s register %d of %d%s", progressVerb, registers,
+          kDeviceImageSize, progressLineOpen ? "" : "\n"); // in one piece: stderr is unbuffered
 }
 
 void StartProgress(const char* verb, bool quiet) {
@@ -108,37 +117,49 @@ int ComplainAboutDevice(const DeviceOutcome& outcome) {
     return status;
 }
 
-bool LoadConfigFile(const char* path, unsigned char record[kConfigRecordSize]) {
+// `name` is the file's name as typed, for the messages; `path` the same for the system.
+bool LoadConfigFile(const char* name, const PathChar* path,
+                    unsigned char record[kConfigRecordSize]) {
     unsigned int bytesRead = 0;
     int result = ReadConfigFile(path, record, &bytesRead);
     if (result == kConfigFileDone)
         return true;
     if (result == kConfigFileNotOpened)
-        Complain("%s: cannot be opened: %s", path, strerror(errno));
+        Complain("%s: cannot be opened: %s", name, strerror(errno));
     else if (result == kConfigFileNotRead)
-        Complain("%s: cannot be read: %s", path, strerror(errno));
+        Complain("%s: cannot be read: %s", name, strerror(errno));
     else
-        Complain("%s: %u bytes; a configuration file has at least %d", path, bytesRead,
+        Complain("%s: %u bytes; a configuration file has at least %d", name, bytesRead,
                  kConfigRecordSize);
     return false;
 }
 
-bool SaveRecordFile(const char* path, const unsigned char record[kConfigRecordSize]) {
+bool NotInterrupted() {
+    return PauseUnlessInterrupted(0);
+}
+
+// Ctrl+C while the file is written lets the bytes reach the disk, then leaves the old file as
+// it was. Returns the exit status.
+int SaveRecordFile(const char* name, const PathChar* path,
+                   const unsigned char record[kConfigRecordSize]) {
     char reason[256];
-    switch (WriteConfigFile(path, record, reason, sizeof(reason))) {
+    switch (WriteConfigFile(path, record, reason, sizeof(reason), NotInterrupted)) {
         case kConfigFileDone:
-            return true;
+            return kExitDone;
+        case kConfigFileAbandoned:
+            Complain("%s: interrupted; the file was left as it was", name);
+            return kExitInterrupted;
         case kConfigFileNameTooLong:
-            Complain("%s: %s", path, reason);
+            Complain("%s: %s", name, reason);
             break;
         case kConfigFileNotReplaced:
-            Complain("%s: cannot be replaced: %s", path, reason);
+            Complain("%s: cannot be replaced: %s", name, reason);
             break;
         default: // the file beside it, which took the bytes first
-            Complain("%s%s: cannot be written: %s", path, kConfigFileTemporarySuffix, reason);
+            Complain("%s%s: cannot be written: %s", name, kConfigFileTemporarySuffix, reason);
             break;
     }
-    return false;
+    return kExitBadInput;
 }
 
 // The record the utility builds from its window after showing `shown` there. Sizes the adapter
@@ -162,12 +183,12 @@ bool BuildSettingsRecord(const unsigned char shown[kConfigRecordSize], const cha
 void PrintSettings(const unsigned char record[kConfigRecordSize], bool json) {
     char text[kSettingsTextSize];
     FormatSettings(record, json, text);
-    fputs(text, stdout);
+    Print(stdout, "%s", text);
 }
 
 int ShowCommand(const CtlRequest& request) {
     unsigned char record[kConfigRecordSize];
-    if (!LoadConfigFile(request.file, record))
+    if (!LoadConfigFile(request.file, request.path, record))
         return kExitBadInput;
     PrintSettings(record, request.json);
     return kExitDone;
@@ -177,19 +198,22 @@ int MakeCommand(const CtlRequest& request) {
     ConfigSettings settings = {request.controlMode, request.width, request.height};
     unsigned char record[kConfigRecordSize];
     EncodeConfigRecord(settings, record);
-    return SaveRecordFile(request.file, record) ? kExitDone : kExitBadInput;
+    CatchInterrupt();
+    return SaveRecordFile(request.file, request.path, record);
 }
 
 int ProbeCommand(const CtlRequest&) {
     DeviceOutcome outcome = ProbeDevice();
     if (outcome.result != kDeviceDone)
         return ComplainAboutDevice(outcome);
-    puts("Tandemix adapter connected");
+    Print(stdout, "Tandemix adapter connected\n");
     return kExitDone;
 }
 
 int ReadCommand(const CtlRequest& request) {
     unsigned char record[kConfigRecordSize];
+    if (request.file) // the transfer ends before Ctrl+C stops the command
+        CatchInterrupt();
     StartProgress("reading", request.quiet);
     DeviceOutcome outcome = ReadDeviceConfig(record, PrintProgress);
     if (outcome.result != kDeviceDone)
@@ -197,31 +221,36 @@ int ReadCommand(const CtlRequest& request) {
     PrintSettings(record, request.json);
     if (!request.file)
         return kExitDone;
+    if (!NotInterrupted()) {
+        Complain("%s: interrupted; the file was left as it was", request.file);
+        return kExitInterrupted;
+    }
     unsigned char saved[kConfigRecordSize];
-    if (!BuildSettingsRecord(record, "the adapter's settings", saved) ||
-        !SaveRecordFile(request.file, saved))
+    if (!BuildSettingsRecord(record, "the adapter's settings", saved))
         return kExitBadInput;
-    return kExitDone;
+    return SaveRecordFile(request.file, request.path, saved);
 }
 
 // The record `write` and `watch` send: FILE's settings as the utility would send them.
-bool LoadSettingsRecord(const char* path, unsigned char record[kConfigRecordSize]) {
+bool LoadSettingsRecord(const CtlRequest& request, unsigned char record[kConfigRecordSize]) {
     unsigned char file[kConfigRecordSize];
-    return LoadConfigFile(path, file) && BuildSettingsRecord(file, path, record);
+    return LoadConfigFile(request.file, request.path, file) &&
+           BuildSettingsRecord(file, request.file, record);
 }
 
-// Writes the record and, with `verify`, reads the registers back and compares them; on failure
-// notes the reason and returns the exit status for it.
-int WriteAndVerify(const unsigned char record[kConfigRecordSize], bool verify, bool quiet) {
+// On failure notes the reason and returns the exit status for it.
+int WriteRecord(const unsigned char record[kConfigRecordSize], bool quiet) {
     StartProgress("writing", quiet);
     DeviceOutcome outcome = WriteDeviceConfig(record, PrintProgress);
-    if (outcome.result != kDeviceDone)
-        return NoteDeviceFailure(outcome);
-    if (!verify)
-        return kExitDone;
+    return outcome.result == kDeviceDone ? kExitDone : NoteDeviceFailure(outcome);
+}
+
+// Reads the registers back and compares them with the record written; on failure notes the
+// reason and returns the exit status for it.
+int VerifyRecord(const unsigned char record[kConfigRecordSize], bool quiet) {
     unsigned char readBack[kConfigRecordSize];
     StartProgress("verifying", quiet);
-    outcome = ReadDeviceConfig(readBack, PrintProgress);
+    DeviceOutcome outcome = ReadDeviceConfig(readBack, PrintProgress);
     if (outcome.result != kDeviceDone)
         return NoteDeviceFailure(outcome);
     int first = 0;
@@ -236,13 +265,21 @@ int WriteAndVerify(const unsigned char record[kConfigRecordSize], bool verify, b
 
 int WriteCommand(const CtlRequest& request) {
     unsigned char record[kConfigRecordSize];
-    if (!LoadSettingsRecord(request.file, record))
+    if (!LoadSettingsRecord(request, record))
         return kExitBadInput;
-    int status = WriteAndVerify(record, request.verify, request.quiet);
+    CatchInterrupt(); // the write goes on to its commit; Ctrl+C then leaves out the verify
+    int status = WriteRecord(record, request.quiet);
+    if (status == kExitDone && request.verify && !NotInterrupted()) {
+        NoteFailure("interrupted after writing; the configuration was not verified");
+        status = kExitInterrupted;
+    } else if (status == kExitDone && request.verify) {
+        status = VerifyRecord(record, request.quiet);
+    }
     if (status != kExitDone)
         ReportFailure();
     else
-        puts(request.verify ? "configuration written and verified" : "configuration written");
+        Print(stdout,
+              request.verify ? "configuration written and verified\n" : "configuration written\n");
     return status;
 }
 
@@ -258,46 +295,48 @@ bool AwaitAdapter(bool present) {
 // the next is taken. An interrupt ends the watch between units, never inside a write.
 int WatchCommand(const CtlRequest& request) {
     unsigned char record[kConfigRecordSize];
-    if (!LoadSettingsRecord(request.file, record))
+    if (!LoadSettingsRecord(request, record))
         return kExitBadInput;
     CatchInterrupt();
     int units = 0, verified = 0;
     while (request.count == 0 || units < request.count) {
         if (StderrIsTerminal())
-            fputs("waiting for an adapter...\n", stderr);
+            Print(stderr, "waiting for an adapter...\n");
         if (!PauseUnlessInterrupted(0) || !AwaitAdapter(true))
             break;
         ++units;
-        bool written = WriteAndVerify(record, true, false) == kExitDone;
+        int status = WriteRecord(record, false);
+        bool written = (status == kExitDone ? VerifyRecord(record, false) : status) == kExitDone;
         CloseProgressLine();
         if (written) {
             ++verified;
-            printf("unit %d: written and verified\n", units);
+            Print(stdout, "unit %d: written and verified\n", units);
         } else {
-            printf("unit %d: failed: %s\n", units, failure);
+            Print(stdout, "unit %d: failed: %s\n", units, failure);
         }
         fflush(stdout); // for a log or a pipe that follows the units as they go
         if (units == request.count || !AwaitAdapter(false))
             break;
     }
-    printf("%d unit%s: %d verified, %d failed\n", units, units == 1 ? "" : "s", verified,
-           units - verified);
+    Print(stdout, "%d unit%s: %d verified, %d failed\n", units, units == 1 ? "" : "s", verified,
+          units - verified);
     return verified == units ? kExitDone : kExitExchangeFailed;
 }
 
 void PrintUsage() {
-    fputs("usage: tandemixctl COMMAND [OPTIONS]\n", stdout);
+    Print(stdout, "usage: tandemixctl COMMAND [OPTIONS]\n");
     for (int i = 0; i < kCtlCommandCount; ++i) {
         char synopsis[64];
         FormatSynopsis(kCtlCommands[i], synopsis, sizeof(synopsis));
         const char* line = kCtlCommands[i].summary;
-        printf("  %-36s  ", synopsis);
+        Print(stdout, "  %-36s  ", synopsis);
         for (const char* end; (end = strchr(line, '\n')); line = end + 1)
-            printf("%.*s\n%40s", static_cast<int>(end - line), line, "");
-        printf("%s\n", line);
+            Print(stdout, "%.*s\n%40s", static_cast<int>(end - line), line, "");
+        Print(stdout, "%s\n", line);
     }
-    fputs("  --help | --version\n", stdout);
-    printf(kUsageNotes, kMinScreenWidth, kMaxScreenWidth, kMinScreenHeight, kMaxScreenHeight);
+    Print(stdout, "  --help | --version\n");
+    Print(stdout, kUsageNotes, kMinScreenWidth, kMaxScreenWidth, kMinScreenHeight,
+          kMaxScreenHeight);
 }
 
 } // namespace
@@ -317,19 +356,29 @@ const CtlCommand kCtlCommands[] = {
 };
 const int kCtlCommandCount = sizeof(kCtlCommands) / sizeof(kCtlCommands[0]);
 
-int RunCtl(int argc, char** argv) {
+int RunCtl(int argc, PathChar** argv) {
+    if (argc > kMaxArguments) {
+        Complain("more than %d arguments", kMaxArguments - 1);
+        return kExitBadInput;
+    }
+    char* text[kMaxArguments];
+    char storage[kArgumentTextSize];
+    ArgumentsAsText(argc, argv, text, storage);
     CtlRequest request;
     char error[256];
-    if (!ParseArguments(argc, argv, &request, error, sizeof(error))) {
+    if (!ParseArguments(argc, text, &request, error, sizeof(error))) {
         Complain("%s", error);
         return kExitBadInput;
     }
+    for (int i = 0; i < argc; ++i)
+        if (text[i] == request.file) // the same argument as the system takes it
+            request.path = argv[i];
     if (request.action == kCtlHelp) {
         PrintUsage();
         return kExitDone;
     }
     if (request.action == kCtlVersion) {
-        fputs(kVersion, stdout);
+        Print(stdout, "%s", kVersion);
         return kExitDone;
     }
     return request.command->run(request);

@@ -37,6 +37,16 @@ bool FindDeniedAdapter(char* path, size_t size) {
 
 } // namespace
 
+void WriteText(FILE* stream, const char* text) {
+    fputs(text, stream);
+}
+
+// The arguments are the bytes the user typed, in the terminal's encoding.
+void ArgumentsAsText(int argc, char** argv, char** text, char*) {
+    for (int i = 0; i < argc; ++i)
+        text[i] = argv[i];
+}
+
 bool StderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

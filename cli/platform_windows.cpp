@@ -1,6 +1,8 @@
 // tandemixctl's system calls on Windows.
 #include <windows.h>
 
+#include <io.h>
+
 #include "ctl_platform.h"
 
 namespace {
@@ -16,6 +18,26 @@ BOOL WINAPI NoteInterrupt(DWORD event) {
 }
 
 } // namespace
+
+void WriteText(FILE* stream, const char* text) {
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode, written;
+    wchar_t wide[kConfigFilePathSize * 4];
+    int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kConfigFilePathSize * 4);
+    if (GetConsoleMode(handle, &mode) && length > 0)
+        WriteConsoleW(handle, wide, static_cast<DWORD>(length - 1), &written, nullptr);
+    else
+        fputs(text, stream);
+}
+
+void ArgumentsAsText(int argc, wchar_t** argv, char** text, char* storage) {
+    int used = 0;
+    for (int i = 0; i < argc; ++i) {
+        text[i] = storage + used;
+        TextFromWide(argv[i], text[i], kArgumentTextSize - used);
+        used += lstrlenA(text[i]) + 1;
+    }
+}
 
 bool StderrIsTerminal() {
     DWORD mode;

@@ -2,7 +2,6 @@
 // over a short file and an open never shows bytes the file did not have.
 #include "config_file.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -18,13 +17,17 @@ void PutReason(char* reason, int reasonSize, const char* text) {
     reason[length] = '\0';
 }
 
-int WriteRecordTo(const char* path, const unsigned char record[kConfigRecordSize], char* reason,
+int PathLength(const PathChar* path) {
+    int length = 0;
+    while (path[length] != 0)
+        ++length;
+    return length;
+}
+
+int WriteRecordTo(FILE* file, const unsigned char record[kConfigRecordSize], char* reason,
                   int reasonSize) {
-    FILE* file = CreateTemporaryFile(path);
-    if (!file) {
-        PutReason(reason, reasonSize, strerror(errno));
+    if (!file)
         return kConfigFileNotOpened;
-    }
     // A full disk shows only when the bytes leave the C runtime, and some do not report it from
     // the close; they must be on the disk before the file may replace another.
     bool written = fwrite(record, 1, kConfigRecordSize, file) == kConfigRecordSize &&
@@ -38,22 +41,36 @@ int WriteRecordTo(const char* path, const unsigned char record[kConfigRecordSize
 
 } // namespace
 
-int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSize], char* reason,
-                    int reasonSize) {
+int WriteConfigFile(const PathChar* path, const unsigned char record[kConfigRecordSize],
+                    char* reason, int reasonSize, bool (*goOn)()) {
     char unused[256];
     if (!reason || reasonSize <= 0) {
         reason = unused;
         reasonSize = sizeof(unused);
     }
-    char temporary[kConfigFilePathSize + sizeof(kConfigFileTemporarySuffix)];
-    if (strlen(path) >= kConfigFilePathSize) {
+    int length = PathLength(path);
+    if (length >= kConfigFilePathSize) {
         PutReason(reason, reasonSize, "the name is too long");
         return kConfigFileNameTooLong;
     }
-    if (!MayReplaceFile(path, reason, reasonSize))
+    bool exists = false;
+    if (!MayReplaceFile(path, &exists, reason, reasonSize))
         return kConfigFileNotReplaced;
-    strcat(strcpy(temporary, path), kConfigFileTemporarySuffix);
-    int result = WriteRecordTo(temporary, record, reason, reasonSize);
+    PathChar temporary[kConfigFilePathSize + sizeof(kConfigFileTemporarySuffix)];
+    for (int i = 0; i <= length; ++i)
+        temporary[i] = path[i];
+    for (int i = 0; i < static_cast<int>(sizeof(kConfigFileTemporarySuffix)); ++i)
+        temporary[length + i] = kConfigFileTemporarySuffix[i];
+    bool folderRefused = false;
+    FILE* file = CreateFileForWriting(temporary, &folderRefused, reason, reasonSize);
+    // A folder that takes no new file may still hold a file the user may write: that is
+    // written in place, as the only way left, and a failure there is not undone.
+    if (!file && folderRefused && exists)
+        return WriteRecordTo(CreateFileForWriting(path, &folderRefused, reason, reasonSize), record,
+                             reason, reasonSize);
+    int result = WriteRecordTo(file, record, reason, reasonSize);
+    if (result == kConfigFileDone && goOn && !goOn())
+        result = kConfigFileAbandoned;
     if (result == kConfigFileDone && !ReplaceFileWith(temporary, path, reason, reasonSize))
         result = kConfigFileNotReplaced;
     if (result != kConfigFileDone && result != kConfigFileNotOpened)
@@ -61,9 +78,9 @@ int WriteConfigFile(const char* path, const unsigned char record[kConfigRecordSi
     return result;
 }
 
-int ReadConfigFile(const char* path, unsigned char record[kConfigRecordSize],
+int ReadConfigFile(const PathChar* path, unsigned char record[kConfigRecordSize],
                    unsigned int* bytesRead) {
-    FILE* file = fopen(path, "rbS");
+    FILE* file = OpenFileForReading(path);
     if (!file)
         return kConfigFileNotOpened;
     unsigned char content[kConfigRecordSize];

@@ -11,21 +11,30 @@ bool FlushFileToDisk(FILE* file) {
     return fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
-FILE* CreateTemporaryFile(const char* path) {
-    return fopen(path, "wb");
+FILE* CreateFileForWriting(const char* path, bool* folderRefused, char* reason, int reasonSize) {
+    FILE* file = fopen(path, "wb");
+    if (file)
+        return file;
+    *folderRefused = errno == EACCES && access(path, F_OK) != 0;
+    snprintf(reason, static_cast<size_t>(reasonSize), "%s", strerror(errno));
+    return nullptr;
+}
+
+FILE* OpenFileForReading(const char* path) {
+    return fopen(path, "rb");
 }
 
 bool RemoveTemporaryFile(const char* path) {
     return remove(path) == 0;
 }
 
-bool MayReplaceFile(const char* path, char* reason, int reasonSize) {
+bool MayReplaceFile(const char* path, bool* exists, char* reason, int reasonSize) {
     struct stat status;
-    bool exists = stat(path, &status) == 0;
-    if (!exists && errno == ENOENT)
+    *exists = stat(path, &status) == 0;
+    if (!*exists && errno == ENOENT)
         return true;
     const char* refusal = nullptr;
-    if (!exists || access(path, W_OK) != 0)
+    if (!*exists || access(path, W_OK) != 0)
         refusal = strerror(errno);
     else if (S_ISDIR(status.st_mode))
         refusal = "it is a folder";

@@ -17,6 +17,8 @@
 #include "app_state.h"
 #include "ctl_commands.h"
 #include "device_commands.h"
+#include "file_replace.h"
+#include "outside_files.h"
 #include "resource.h"
 #include "startup.h"
 
@@ -88,8 +90,11 @@ TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) 
 // tandemixctl run in this process, its error line taken from stderr.
 int RunCtlCapturingErrors(std::vector<std::string> arguments, std::string* errors) {
     arguments.insert(arguments.begin(), "tandemixctl");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
+    std::vector<std::wstring> wide;
+    for (const std::string& argument : arguments)
+        wide.push_back(Widened(argument));
+    std::vector<wchar_t*> argv;
+    for (std::wstring& argument : wide)
         argv.push_back(&argument[0]);
     const std::string path = TestPath("ctl-errors.txt");
     int capture = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC, _S_IREAD | _S_IWRITE);
@@ -266,10 +271,82 @@ TEST_F(DeviceCommands, ClosingDuringAWriteLetsItCommitAndEndsTheProgram) {
             PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     };
     PostWhenMainWindowShown(WM_COMMAND, IDC_SAVE_TO_DEVICE);
-    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), "", SW_SHOW)); // and no result box
+    EXPECT_EQ(0,
+              RunUtility(GetModuleHandleA(nullptr), L"Tandemix.exe", SW_SHOW)); // and no result box
     EXPECT_EQ(32u, progressTexts.size());
     EXPECT_EQ(1, adapter->commitCount);
     EXPECT_FALSE(IsWindow(app.mainWindow));
+}
+
+// Another program (a virus scanner, the search indexer) holds a file for 200 ms, then lets go.
+DWORD WINAPI LetGoAfter200Ms(void* handle) {
+    Sleep(200);
+    CloseHandle(handle);
+    return 0;
+}
+
+// tandemixctl saves through the utility's own file code: a brief hold on the new file or on the
+// old one is waited out, and a path of more than 300 characters saves and opens again in both.
+TEST_F(DeviceCommands, SavesWaitOutABriefHoldAndTakeNamesOfAnyLength) {
+    const std::string target = TestPath("held.TNX"), temporary = target + ".tandemix-new";
+    std::string errors;
+    for (const std::string& held : {temporary, target}) {
+        SCOPED_TRACE(held);
+        HANDLE handle =
+            CreateFileW(Widened(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        CloseHandle(CreateThread(nullptr, 0, LetGoAfter200Ms, handle, 0, nullptr));
+        EXPECT_EQ(0, RunCtlCapturingErrors({"make", "-m", "1", "-x", "800", "-y", "600", target},
+                                           &errors))
+            << errors;
+    }
+    const std::string before = FileBytes(target);
+    unsigned char record[kConfigRecordSize] = {};
+    EXPECT_EQ(kConfigFileAbandoned, WriteConfigFile(Widened(target).c_str(), record, nullptr, 0,
+                                                    [] { return false; })); // Ctrl+C, say
+    EXPECT_EQ(before, FileBytes(target));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temporary.c_str()));
+    std::wstring folders[3];
+    std::string path = TestPath("");
+    for (int i = 0; i < 3; ++i) {
+        path += std::string(100, static_cast<char>('a' + i)) + "\\";
+        folders[i] = L"\\\\?\\" + Widened(path);
+        CreateDirectoryW(folders[i].c_str(), nullptr);
+    }
+    path += "long.TNX";
+    EXPECT_EQ(0,
+              RunCtlCapturingErrors({"make", "-m", "1", "-x", "1280", "-y", "1024", path}, &errors))
+        << errors;
+    EXPECT_EQ(0, RunCtlCapturingErrors({"show", path}, &errors)) << errors;
+    const std::wstring extended = L"\\\\?\\" + Widened(path);
+    SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_READONLY); // seen, and left alone
+    EXPECT_EQ(2,
+              RunCtlCapturingErrors({"make", "-m", "0", "-x", "800", "-y", "600", path}, &errors));
+    EXPECT_NE(std::string::npos, errors.find("cannot be replaced: it is read-only")) << errors;
+    SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_NORMAL);
+    OpenCommandLineFile((L"Tandemix.exe \"" + Widened(path) + L"\"").c_str());
+    ExpectSettings(1, "1280", "1024");
+    EXPECT_TRUE(DeleteFileW(extended.c_str()));
+    for (int i = 2; i >= 0; --i)
+        RemoveDirectoryW(folders[i].c_str());
+}
+
+// Names in every form the programs meet, each in the one form every wide call takes.
+TEST(FileNames, EveryNameIsTakenInItsExtendedLengthForm) {
+    const std::wstring deep = std::wstring(150, L'd') + L"\\" + std::wstring(150, L'e');
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\a\\x.TNX", L"\\\\?\\C:\\a\\x.TNX"},
+        {L"C:/a/b/../x.TNX", L"\\\\?\\C:\\a\\x.TNX"},
+        {L"\\\\server\\share\\x.TNX", L"\\\\?\\UNC\\server\\share\\x.TNX"},
+        {L"\\\\?\\C:\\x.TNX", L"\\\\?\\C:\\x.TNX"},
+        {L"C:\\" + deep, L"\\\\?\\C:\\" + deep},
+        {L"C:/" + deep, L"\\\\?\\C:\\" + deep},
+        {L"\\\\server\\share\\" + deep, L"\\\\?\\UNC\\server\\share\\" + deep},
+    };
+    for (const auto& [name, extended] : cases) {
+        wchar_t form[2 * kConfigFilePathSize];
+        EXPECT_TRUE(ExtendedLengthPath(name.c_str(), form, 2 * kConfigFilePathSize));
+        EXPECT_EQ(extended, form);
+    }
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "config_record.h"
+#include "file_replace.h"
 #include "outside_files.h"
 #include "resource.h"
 
@@ -32,6 +33,19 @@ std::string RecordFile(char mode, int width, int height) {
         {char((width - 1) >> 8), char(width - 1), char((height - 1) >> 8), char(height - 1)});
     record[505] = 0x4C;
     return record;
+}
+
+// Windows' ReplaceFileW gives the new file the replaced one's attributes; Wine's leaves them out.
+BOOL WINAPI ReplaceKeepingAttributes(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup,
+                                     DWORD flags, LPVOID exclude, LPVOID reserved) {
+    DWORD attributes = GetFileAttributesW(replaced);
+    return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved) &&
+           SetFileAttributesW(replaced, attributes);
+}
+const ReplaceFunction windowsReplace = replaceFile = ReplaceKeepingAttributes;
+
+std::wstring CommandLine(const std::string& arguments) {
+    return L"Tandemix.exe " + Widened(arguments);
 }
 
 const char kQuestion[] = "The current configuration has changed.\nDo you want to save the changes?";
@@ -65,12 +79,16 @@ TEST_F(FileCommands, SaveWritesTheSettingsAndOpenShowsTheFirst512BytesOfAFile) {
     EXPECT_EQ("Config.TNX", seen[0].text);
 }
 
-// Dropped files come as the shell hands them over: a block of names after its header.
-HDROP DroppedFiles(const std::string& names) {
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 2);
+// Dropped files come as the shell hands them over: a block of UTF-16 names after its header.
+HDROP DroppedFiles(const std::vector<std::string>& names) {
+    std::wstring wide;
+    for (const std::string& name : names)
+        wide += Widened(name) + L'\0';
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 1) * sizeof(wchar_t));
     DROPFILES* header = static_cast<DROPFILES*>(GlobalLock(block));
     header->pFiles = sizeof(DROPFILES);
-    memcpy(header + 1, names.c_str(), names.size());
+    header->fWide = TRUE;
+    memcpy(header + 1, wide.c_str(), wide.size() * sizeof(wchar_t));
     GlobalUnlock(block);
     return static_cast<HDROP>(block);
 }
@@ -78,31 +96,34 @@ HDROP DroppedFiles(const std::string& names) {
 TEST_F(FileCommands, AFileNamedOnTheCommandLineOrDroppedOnTheWindowOpensAsOpenWould) {
     std::string path = TestPath("outside.tnx"), other = TestPath("other.tnx");
     WriteBytes(path, RecordFile(1, 1280, 1024));
-    OpenCommandLineFile(path.c_str());
+    OpenCommandLineFile(CommandLine(path).c_str());
     ExpectSettings(1, "1280", "1024");
-    EXPECT_EQ(path, app.fileName);
+    EXPECT_EQ(Widened(path), app.fileName);
     WriteBytes(other, RecordFile(0, 800, 600));
     MarkConfigurationChanged();
     Command(0, {{kAppCaption, IDNO}});
-    SendMessageA(app.mainWindow, WM_DROPFILES, WPARAM(DroppedFiles(other + '\0' + path)), 0);
+    SendMessageA(app.mainWindow, WM_DROPFILES, WPARAM(DroppedFiles({other, path})), 0);
     EXPECT_EQ(kQuestion, seen[0].text);
     ExpectSettings(0, "800", "600");
 }
 
-// Every kind of bad file as a user meets it, through File > Open, the command line and File >
-// Save. Each gets its message, or opens (its first 512 bytes) or saves as the rules say; a failure
-// changes neither the window nor the unsaved flag, and no failed save changes the file it would
-// have replaced. A name outside the ANSI code page comes back from the dialogs with '?' in place
-// of what it cannot show, which names no file. The disks are prepared as root, else passed over.
+// Every kind of bad file as a user meets it, through File > Open, the command line, a drop and
+// File > Save. Each gets its message, or opens (its first 512 bytes) or saves as the rules say; a
+// failure changes neither the window nor the unsaved flag, and no failed save changes the file it
+// would have replaced. A name outside the ANSI code page reaches that file, never the one the code
+// page's look-alike letters name. The disks are prepared as root, else passed over.
 TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
-    enum How { kOpen, kCommandLine, kSave };
-    enum Prepare { kNothing, kWritten, kHeld, kReadOnly, kOnPreparedDisk };
+    enum How { kOpen, kCommandLine, kDrop, kSave };
+    enum Prepare { kNothing, kWritten, kHeld, kReadOnly, kHidden, kOnPreparedDisk };
     const char kInvalid[] = "Invalid configuration file", kNotOpened[] = "Error opening the file",
                kNotSaved[] = "Error saving the file";
     const std::string folder = TestPath(""), sized = TestPath("sized.tnx"),
-                      outside = folder + "\xe6\x97\xa5\xe6\x9c\xac.tnx",
+                      lookAlike = folder + "\xce\xb1\xc5\x81\xef\xbc\xa3.TNX", // alpha L-stroke C
+        decoy = TestPath("aLC.TNX"), outside = TestPath("\xce\xb1\xc5\x81"),
                       longFolder = folder + std::string(MAX_PATH - 1 - folder.size() - 6, 'd');
     CreateDirectoryA(longFolder.c_str(), nullptr);
+    CreateDirectoryW(Widened(outside).c_str(), nullptr);
+    WriteBytes(decoy, RecordFile(0, 800, 600));
     // what it is, how it comes, its name, how many bytes it has, what it meets, the message
     const std::tuple<const char*, How, std::string, int, Prepare, const char*> cases[] = {
         {"0 bytes", kOpen, sized, 0, kWritten, kInvalid},
@@ -113,7 +134,9 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         {"600 bytes", kOpen, sized, 600, kWritten, nullptr},
         {"1 MiB", kOpen, sized, 1 << 20, kWritten, nullptr},
         {"held by another program", kOpen, sized, 512, kHeld, kNotOpened},
-        {"outside the code page", kOpen, outside, 512, kWritten, kNotOpened},
+        {"a look-alike of another's name", kOpen, lookAlike, 512, kWritten, nullptr},
+        {"a look-alike of another's name", kCommandLine, lookAlike, 512, kWritten, nullptr},
+        {"a look-alike of another's name", kDrop, lookAlike, 512, kWritten, nullptr},
         {"missing, quoted", kCommandLine, '"' + TestPath("missing.tnx") + '"', 0, kNothing,
          kNotOpened},
         {"a folder", kCommandLine, folder, 0, kNothing, kNotOpened},
@@ -124,7 +147,9 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         {"on a read-only disk", kSave, TestPath("config.tnx", "readonly"), 512, kOnPreparedDisk,
          kNotSaved},
         {"on a full disk", kSave, TestPath("config.tnx", "full"), 512, kOnPreparedDisk, kNotSaved},
-        {"outside the code page", kSave, outside, 512, kWritten, kNotSaved},
+        {"a look-alike of another's name", kSave, lookAlike, 512, kWritten, nullptr},
+        {"in a folder outside the code page", kSave, outside + "\\x.tnx", 0, kNothing, nullptr},
+        {"hidden", kSave, sized, 512, kHidden, nullptr},
         {"at the longest path", kSave, longFolder + "\\x.tnx", 0, kNothing, nullptr},
     };
     const std::string bytes = RecordFile(1, 1600, 900) + std::string(1 << 20, '\x7F');
@@ -132,12 +157,14 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         SCOPED_TRACE(std::string(how == kSave ? "saved over: " : "opened: ") + what);
         if (path.empty())
             continue;
+        const std::wstring name = Widened(path);
         if (prepare != kNothing && prepare != kOnPreparedDisk)
             WriteBytes(path, bytes.substr(0, size));
-        if (prepare == kReadOnly)
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (prepare == kReadOnly || prepare == kHidden)
+            SetFileAttributesW(name.c_str(), prepare == kHidden ? FILE_ATTRIBUTE_HIDDEN
+                                                                : FILE_ATTRIBUTE_READONLY);
         const std::string before = FileBytes(path);
-        HANDLE held = prepare == kHeld ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+        HANDLE held = prepare == kHeld ? CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr,
                                                      OPEN_EXISTING, 0, nullptr)
                                        : INVALID_HANDLE_VALUE;
         ShowSavedSettings(2, "1920", "1080");
@@ -145,7 +172,7 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         std::vector<Answer> answers;
         if (how != kSave)
             answers.push_back({kAppCaption, IDNO}); // the unsaved changes are let go
-        if (how != kCommandLine)
+        if (how == kOpen || how == kSave)
             answers.push_back({how == kSave ? "Save File" : "Open File", IDOK, path.c_str()});
         if (how == kSave && prepare != kNothing)
             answers.push_back({"Save File", IDYES}); // replace it
@@ -153,12 +180,17 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
             answers.push_back({kAppCaption, IDOK});
         ExpectWindows(answers);
         if (how == kCommandLine)
-            OpenCommandLineFile(path.c_str());
+            OpenCommandLineFile(CommandLine(path).c_str());
+        else if (how == kDrop)
+            SendMessageA(app.mainWindow, WM_DROPFILES, WPARAM(DroppedFiles({path})), 0);
         else
             SendMessageA(app.mainWindow, WM_COMMAND, how == kSave ? IDM_FILE_SAVE : IDM_FILE_OPEN,
                          0);
         CloseHandle(held);
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (prepare == kHidden) {
+            EXPECT_TRUE(GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        }
+        SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (message) {
             EXPECT_EQ(message, seen[answers.size() - 1].text);
             EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), seen[answers.size() - 1].icon);
@@ -168,9 +200,12 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         EXPECT_EQ(message != nullptr, app.configurationChanged);
         EXPECT_EQ(how == kSave && !message ? RecordFile(2, 1920, 1080) : before, FileBytes(path));
     }
+    EXPECT_EQ(RecordFile(0, 800, 600), FileBytes(decoy));
     EXPECT_TRUE(DeleteFileA((longFolder + "\\x.tnx").c_str()) &&
-                RemoveDirectoryA(longFolder.c_str()))
-        << "the save left nothing else beside the file";
+                RemoveDirectoryA(longFolder.c_str()) &&
+                DeleteFileW(Widened(outside + "\\x.tnx").c_str()) &&
+                RemoveDirectoryW(Widened(outside).c_str()))
+        << "the saves left nothing else beside the files";
 }
 
 TEST_F(FileCommands, TheUnsavedChangesQuestionGuardsNewOpenExitAndClose) {

@@ -197,7 +197,7 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     SimReset(SimulatedAdapter());
     SimulatedAdapter()->faults.absent = true;
     ExpectWindows({{kAppCaption, IDOK}});
-    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), "", SW_SHOW));
+    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), L"Tandemix.exe", SW_SHOW));
     EXPECT_EQ(
         "** The Tandemix was not found **\n\nBe sure the Tandemix KB/MOUSE port\nis connected "
         "to this computer's USB port\n\n(Not the Tandemix Com Port connector)",
@@ -206,10 +206,39 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     SimReset(SimulatedAdapter());
     ExpectWindows({{kAppCaption, IDOK}}); // the command line's file, once the window shows
     PostWhenMainWindowShown(WM_CLOSE, 0);
-    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), " \"Z:\\no such file\" ", SW_SHOW));
+    EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr),
+                            L"\"Z:\\Tan dem\\Tandemix.exe\" \"Z:\\no such file\" ", SW_SHOW));
     EXPECT_EQ("Error opening the file", seen[0].text);
     EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
+}
+
+// The system refuses the main window (as when it is out of resources), here through a hook.
+LRESULT CALLBACK RefuseMainWindow(int code, WPARAM wParam, LPARAM lParam) {
+    const char* name = code == HCBT_CREATEWND
+                           ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszClass
+                           : nullptr;
+    if (HIWORD(name) && strcmp(name, "TandemixloadClass") == 0)
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+const WPARAM kStillWaiting = 77;
+
+void CALLBACK EndWaitingLoop(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(kStillWaiting);
+}
+
+TEST(StartUp, AMainWindowThatCannotBeMadeEndsTheProgramWithAnError) {
+    SimReset(SimulatedAdapter());
+    app = AppState{};
+    HHOOK refusal = SetWindowsHookExA(WH_CBT, RefuseMainWindow, nullptr, GetCurrentThreadId());
+    UINT_PTR timer = SetTimer(nullptr, 0, 2000, EndWaitingLoop); // a loop that nothing would end
+    int exitCode = RunUtility(GetModuleHandleA(nullptr), L"Tandemix.exe", SW_SHOW);
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(refusal);
+    EXPECT_EQ(kExitNoMainWindow, exitCode);
+    EXPECT_FALSE(app.mainWindow);
 }
 
 } // namespace

@@ -148,6 +148,45 @@ on_terminal "${ctl[*]} write a.TNX" >tty.txt
 grep -q 'writing register 32 of 32' tty.txt && grep -q 'verifying register 32 of 32' tty.txt ||
     fail "no progress line on a terminal: $(cat tty.txt)"
 
+# A name outside the ANSI code page reaches its file, never the one that the code page's
+# look-alike letters name, and comes out as typed on a terminal and in UTF-8 in a pipe.
+[ -n "$linux" ] || export LC_ALL=C.UTF-8 # Wine takes the arguments in the locale's encoding
+ctl 0 '' make -m 0 -x 800 -y 600 aLC.TNX
+cp aLC.TNX aLC2.TNX
+ctl 0 '' make -m 2 -x 1920 -y 1080 αŁＣ.TNX
+ctl 0 '' show αŁＣ.TNX
+expect_out $'control mode: Key Number\nscreen size: 1920 x 1080'
+ctl 0 '' write -q αŁＣ.TNX
+ctl 0 '' read -o αŁＣ2.TNX
+cmp -s αŁＣ.TNX αŁＣ2.TNX && cmp -s aLC.TNX aLC2.TNX || fail "a look-alike name reached aLC"
+ctl 2 'nothere-αŁＣ.TNX: cannot be opened: *' show nothere-αŁＣ.TNX
+on_terminal "${ctl[*]} show nothere-αŁＣ.TNX" | grep -q '^tandemixctl: nothere-αŁＣ.TNX: ' ||
+    fail "the name did not show as typed on a terminal"
+
+# Ctrl+C during a transfer ends the command once the transfer is done, with status 130, and
+# read -o then leaves its file unwritten.
+for command in "read -o x.TNX" "write a.TNX"; do
+    rm -f sim.log
+    env TANDEMIX_SIM_LATENCY_MS=150 TANDEMIX_SIM_LOG=sim.log "${ctl[@]}" $command >out.txt 2>err.txt &
+    runner=$!
+    # The Windows process takes the signal as Ctrl+C; a 64-bit one runs beside Wine's start.exe.
+    target=$runner
+    for _ in $(seq 100); do
+        [ -n "$linux" ] || target=$(for p in $(pgrep -f '^(Z:.*\\|\./)tandemixctl\.exe'); do
+            [ "$(readlink /proc/"$p"/cwd)" = "$work" ] && echo "$p"
+        done)
+        [ -n "$target" ] && break
+        sleep 0.05
+    done
+    sleep 1.5 # well into the transfer, which takes about 5 s
+    kill -INT "$target"
+    wait $runner
+    status=$?
+    [ "$status" = 130 ] && [ "$(exchanges)" = "$([ "${command%% *}" = read ] && echo 32 || echo 34)" ] &&
+        grep -q 'interrupted' err.txt && [ ! -e x.TNX ] && [ ! -e x.TNX.tandemix-new ] ||
+        fail "Ctrl+C during $command: status $status, $(exchanges) exchanges, $(cat err.txt)"
+done
+
 # On Linux an adapter that the user may not open is told apart from none.
 if [ -n "$linux" ]; then
     with 1 '/dev/hidraw2 is a Tandemix adapter, but this user may not open it; install 70-tandemix.rules*' \
