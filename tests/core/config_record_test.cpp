@@ -33,14 +33,4 @@ TEST(ConfigRecord, EncodesEveryByteAndDecodesBack) {
     }
 }
 
-// The range that the window announces and tandemixctl enforces.
-TEST(ConfigRecord, AcceptsTheAdaptersScreenSizesOnly) {
-    const unsigned int widths[][2] = {{640, 0}, {641, 1}, {15361, 1}, {15362, 0}, {0, 0}};
-    const unsigned int heights[][2] = {{480, 0}, {481, 1}, {8641, 1}, {8642, 0}, {0, 0}};
-    for (const auto& row : widths)
-        EXPECT_EQ(bool(row[1]), ScreenWidthAccepted(row[0])) << row[0];
-    for (const auto& row : heights)
-        EXPECT_EQ(bool(row[1]), ScreenHeightAccepted(row[0])) << row[0];
-}
-
 } // namespace
