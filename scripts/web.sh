@@ -20,7 +20,7 @@ emcc "${flags[@]}" -Iconfig -Idevice -Ihidlib -sASYNCIFY -sINCOMING_MODULE_JS_AP
   hidlib/hid_framing.cpp hidlib/adapter_slots.cpp hidlib/adapter_link.cpp -o "$site/core.js"
 cp web/index.html web/style.css web/app.js web/hid.js res/tandemix.ico cli/70-tandemix.rules "$site/"
 emcc "${flags[@]}" -Isim -Idevice -sEXPORT_NAME=TandemixSim -sINCOMING_MODULE_JS_API=wasmBinary \
-  -sEXPORTED_RUNTIME_METHODS=HEAPU8,UTF8ToString tests/web/sim_web.cpp sim/sim_adapter.cpp -o build/web/sim/sim.js
+  -sEXPORTED_RUNTIME_METHODS=HEAPU8,UTF8ToString sim/sim_web.cpp sim/sim_adapter.cpp -o build/web/sim/sim.js
 [ "${1:-}" = build ] && exit 0
 echo "The Tandemix page: http://localhost:8642/ (Ctrl+C ends the server)"
 exec python3 -m http.server 8642 --bind 127.0.0.1 --directory "$site"

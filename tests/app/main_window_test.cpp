@@ -142,37 +142,6 @@ TEST_F(MainWindow, TypingMarksAChangeAndTheKeysReachTheirCommandsFromAnyControl)
     EXPECT_EQ("The configuration was successfully read from the Tandemix", seen[1].text);
 }
 
-// Wine has no Microsoft Sans Serif; a wider stand-in wraps the labels and cuts the list's entries.
-TEST_F(MainWindow, EveryCaptionAndListEntryFitsItsControlInTheControlFont) {
-    const MainControls& c = app.controls;
-    HDC context = GetDC(app.mainWindow);
-    SelectObject(context, app.controlFont);
-    for (HWND control : {c.screenSizeCaption, c.xLabel, c.controlModeCaption, c.xSizeCaption,
-                         c.ySizeCaption, c.saveButton, c.readButton}) {
-        // Labels are single lines; the buttons wrap their text inside their edges.
-        bool button = control == c.saveButton || control == c.readButton;
-        RECT client, text = {};
-        GetClientRect(control, &client);
-        InflateRect(&client, button ? -4 : 0, button ? -2 : 0);
-        text.right = client.right - client.left;
-        std::string caption = WindowText(control);
-        DrawTextA(context, caption.c_str(), -1, &text,
-                  DT_CALCRECT | (button ? DT_WORDBREAK : DT_SINGLELINE));
-        EXPECT_LE(text.right, client.right - client.left) << caption;
-        EXPECT_LE(text.bottom, client.bottom - client.top) << caption;
-    }
-    // The selected entry shows between the list's edge and its drop-down button.
-    COMBOBOXINFO list = {};
-    list.cbSize = sizeof(list);
-    ASSERT_TRUE(GetComboBoxInfo(c.controlModeList, &list));
-    for (const char* name : kControlModeNames) {
-        SIZE size;
-        GetTextExtentPoint32A(context, name, lstrlenA(name), &size);
-        EXPECT_LE(size.cx, list.rcItem.right - list.rcItem.left - 2) << name;
-    }
-    ReleaseDC(app.mainWindow, context);
-}
-
 // The distribution-disc check with a volume label of the test's choosing (null: no volume).
 const char* fakeLabel;
 BOOL WINAPI FakeVolumeQuery(LPCSTR, LPSTR label, DWORD size, LPDWORD, LPDWORD, LPDWORD, LPSTR,

@@ -17,9 +17,8 @@ unsigned char record[kConfigRecordSize];   // the record saved or written last, 
 unsigned char fileArea[kConfigRecordSize]; // the first bytes of a file being opened
 ConfigSettings shown;                      // the settings to show after an open or a read
 Stage stage;
-DeviceOutcome outcome; // of the last transfer
-unsigned int failedRegister;
-int differingRegisters;
+DeviceOutcome outcome;  // of the last transfer
+int differingRegisters; // after a verify found a difference
 
 EM_JS(void, ReportProgress, (const char* stageName, int percent),
       { Module.onProgress(UTF8ToString(stageName), percent); });
@@ -118,27 +117,26 @@ EMSCRIPTEN_KEEPALIVE int web_image_size() {
 // them. Returns kDeviceDone, kDeviceNotFound, kDeviceExchangeFailed or kWebVerifyDiffers.
 EMSCRIPTEN_KEEPALIVE int web_write_and_verify() {
     stage = kWriting;
+    differingRegisters = 0;
     outcome = WriteDeviceConfig(record, ShowProgress);
-    failedRegister = outcome.failedRegister;
     if (outcome.result != kDeviceDone)
         return outcome.result;
     stage = kVerifying;
     unsigned char readBack[kConfigRecordSize];
     outcome = ReadDeviceConfig(readBack, ShowProgress);
-    failedRegister = outcome.failedRegister;
     if (outcome.result != kDeviceDone)
         return outcome.result;
     int first = 0;
     differingRegisters = CountDifferingRegisters(record, readBack, &first);
-    failedRegister = static_cast<unsigned int>(first);
+    outcome.failedRegister = static_cast<unsigned int>(first);
     return differingRegisters ? kWebVerifyDiffers : kDeviceDone;
 }
 
 // Reads the adapter's registers into the record and the settings to show.
 EMSCRIPTEN_KEEPALIVE int web_read() {
     stage = kReading;
+    differingRegisters = 0;
     outcome = ReadDeviceConfig(record, ShowProgress);
-    failedRegister = outcome.failedRegister;
     if (outcome.result == kDeviceDone)
         shown = DecodeConfigRecord(record);
     return outcome.result;
@@ -164,7 +162,7 @@ EMSCRIPTEN_KEEPALIVE const char* web_stage() {
 }
 
 EMSCRIPTEN_KEEPALIVE unsigned int web_failed_register() {
-    return failedRegister;
+    return outcome.failedRegister;
 }
 
 EMSCRIPTEN_KEEPALIVE int web_differing_registers() {
