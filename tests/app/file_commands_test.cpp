@@ -129,6 +129,8 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         {"on a read-only disk", kSave, TestPath("config.tnx", "readonly"), 512, kOnPreparedDisk,
          kNotSaved},
         {"on a full disk", kSave, TestPath("config.tnx", "full"), 512, kOnPreparedDisk, kNotSaved},
+        {"in a folder that takes no new file", kSave, TestPath("config.tnx", "sealed"), 512,
+         kOnPreparedDisk, nullptr}, // written in place
         {"a look-alike of another's name", kSave, lookAlike, 512, kWritten, nullptr},
         {"in a folder outside the code page", kSave, outside + "\\x.tnx", 0, kNothing, nullptr},
         {"hidden", kSave, sized, 512, kHidden, nullptr},
