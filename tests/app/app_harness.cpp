@@ -2,11 +2,13 @@
 #include "app_harness.h"
 
 #include <gtest/gtest.h>
+#include <wchar.h>
 
 #include <algorithm>
 #include <fstream>
 
 #include "app_state.h"
+#include "file_replace.h"
 #include "main_window.h"
 #include "message_routing.h"
 #include "resource.h"
@@ -61,6 +63,22 @@ LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 const HHOOK creationHook = SetWindowsHookExA(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
+
+// Saves replace files as on Windows, whose ReplaceFileW gives the new file the replaced one's
+// attributes and, like every call, refuses a name of MAX_PATH characters or more without \\?\;
+// Wine's does neither.
+BOOL WINAPI ReplaceAsWindowsDoes(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
+                                 LPVOID exclude, LPVOID reserved) {
+    for (LPCWSTR name : {replaced, replacement})
+        if (lstrlenW(name) >= MAX_PATH && wcsncmp(name, L"\\\\?\\", 4) != 0) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return FALSE;
+        }
+    DWORD attributes = GetFileAttributesW(replaced);
+    return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved) &&
+           SetFileAttributesW(replaced, attributes);
+}
+const ReplaceFunction windowsReplace = replaceFile = ReplaceAsWindowsDoes;
 
 void PumpMessages(int milliseconds) {
     DWORD start = GetTickCount();

@@ -281,7 +281,8 @@ DWORD WINAPI LetGoAfter200Ms(void* handle) {
 }
 
 // tandemixctl saves through the utility's own file code: a brief hold on the new file or on the
-// old one is waited out, and a path of more than 300 characters saves and opens again in both.
+// old one is waited out, and a path of more than 300 characters saves, is saved over and opens
+// again in both.
 TEST_F(DeviceCommands, SavesWaitOutABriefHoldAndTakeNamesOfAnyLength) {
     const std::string target = TestPath("held.TNX"), temporary = target + ".tandemix-new";
     std::string errors;
@@ -289,10 +290,12 @@ TEST_F(DeviceCommands, SavesWaitOutABriefHoldAndTakeNamesOfAnyLength) {
         SCOPED_TRACE(held);
         HANDLE handle =
             CreateFileW(Widened(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-        CloseHandle(CreateThread(nullptr, 0, LetGoAfter200Ms, handle, 0, nullptr));
+        HANDLE letGo = CreateThread(nullptr, 0, LetGoAfter200Ms, handle, 0, nullptr);
         EXPECT_EQ(0, RunCtlCapturingErrors({"make", "-m", "1", "-x", "800", "-y", "600", target},
                                            &errors))
             << errors;
+        WaitForSingleObject(letGo, INFINITE); // each hold is over before the next
+        CloseHandle(letGo);
     }
     const std::string before = FileBytes(target);
     unsigned char record[kConfigRecordSize] = {};
@@ -308,16 +311,17 @@ TEST_F(DeviceCommands, SavesWaitOutABriefHoldAndTakeNamesOfAnyLength) {
         CreateDirectoryW(folders[i].c_str(), nullptr);
     }
     path += "long.TNX";
+    const std::vector<std::string> make = {"make", "-m", "1", "-x", "1280", "-y", "1024", path};
     EXPECT_EQ(0,
-              RunCtlCapturingErrors({"make", "-m", "1", "-x", "1280", "-y", "1024", path}, &errors))
+              RunCtlCapturingErrors({"make", "-m", "0", "-x", "800", "-y", "600", path}, &errors))
         << errors;
     EXPECT_EQ(0, RunCtlCapturingErrors({"show", path}, &errors)) << errors;
     const std::wstring extended = L"\\\\?\\" + Widened(path);
     SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_READONLY); // seen, and left alone
-    EXPECT_EQ(2,
-              RunCtlCapturingErrors({"make", "-m", "0", "-x", "800", "-y", "600", path}, &errors));
+    EXPECT_EQ(2, RunCtlCapturingErrors(make, &errors));
     EXPECT_NE(std::string::npos, errors.find("cannot be replaced: it is read-only")) << errors;
     SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(0, RunCtlCapturingErrors(make, &errors)) << errors; // replaces it
     OpenCommandLineFile((L"Tandemix.exe \"" + Widened(path) + L"\"").c_str());
     ExpectSettings(1, "1280", "1024");
     EXPECT_TRUE(DeleteFileW(extended.c_str()));

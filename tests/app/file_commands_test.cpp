@@ -15,7 +15,6 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "config_record.h"
-#include "file_replace.h"
 #include "outside_files.h"
 #include "resource.h"
 
@@ -34,15 +33,6 @@ std::string RecordFile(char mode, int width, int height) {
     record[505] = 0x4C;
     return record;
 }
-
-// Windows' ReplaceFileW gives the new file the replaced one's attributes; Wine's leaves them out.
-BOOL WINAPI ReplaceKeepingAttributes(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup,
-                                     DWORD flags, LPVOID exclude, LPVOID reserved) {
-    DWORD attributes = GetFileAttributesW(replaced);
-    return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved) &&
-           SetFileAttributesW(replaced, attributes);
-}
-const ReplaceFunction windowsReplace = replaceFile = ReplaceKeepingAttributes;
 
 const char kQuestion[] = "The current configuration has changed.\nDo you want to save the changes?";
 
@@ -137,8 +127,9 @@ TEST_F(FileCommands, EveryBadFileGetsItsMessageAndLosesNothing) {
         {"at the longest path", kSave, longFolder + "\\x.tnx", 0, kNothing, nullptr},
     };
     const std::string bytes = RecordFile(1, 1600, 900) + std::string(1 << 20, '\x7F');
+    const char* const kHowNames[] = {"File > Open", "the command line", "a drop", "File > Save"};
     for (const auto& [what, how, path, size, prepare, message] : cases) {
-        SCOPED_TRACE(std::string(how == kSave ? "saved over: " : "opened: ") + what);
+        SCOPED_TRACE(std::string(kHowNames[how]) + ": " + what);
         if (path.empty())
             continue;
         const std::wstring name = Widened(path);

@@ -13,6 +13,7 @@
 #include "dpi_scale.h"
 #include "resource.h"
 #include "startup.h"
+#include "system_library.h"
 
 namespace {
 
@@ -180,6 +181,16 @@ TEST(StartUp, WithoutAnAdapterOnlyTheNotFoundBoxShowsAndWithOneTheWindowDoes) {
     EXPECT_EQ("Error opening the file", seen[0].text);
     EXPECT_FALSE(IsWindow(app.mainWindow));
     EXPECT_EQ(1, SimCountCalls(SimulatedAdapter(), kSimCallClose));
+}
+
+// Once the programs' start has narrowed the search, a library loaded by name no longer comes
+// from the program's folder, where a planted one sits beside this test program.
+TEST(StartUp, LibrariesLoadedByNameAreNotTakenFromTheProgramsFolder) {
+    HMODULE planted = LoadLibraryA("planted.dll");
+    ASSERT_NE(nullptr, planted) << "no planted.dll beside the test program";
+    FreeLibrary(planted);
+    SearchOnlySystemFolder();
+    EXPECT_EQ(nullptr, LoadLibraryA("planted.dll"));
 }
 
 // The system refuses the main window (as when it is out of resources), here through a hook.
