@@ -162,6 +162,33 @@ TEST(HidBackendTest, ARequestThatFinishesAtTheCloseFreesItsSlot) {
     EXPECT_EQ(FreeSlots(), freeSlots);
 }
 
+// The first open's fill of the system-call table held up in the system's first load of a
+// library, while this thread asks for the table too: it gets it only once complete.
+TEST(HidBackendTest, AThreadAtTheFirstOpenWaitsUntilTheSystemCallsAreComplete) {
+    static HANDLE loading = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    static LONG held = 0;
+    void(CALLBACK * holdUp)(ULONG, const void*, void*) = [](ULONG, const void*, void*) CALLBACK {
+        if (!InterlockedExchange(&held, 1)) {
+            SetEvent(loading);
+            Sleep(200);
+        }
+    };
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    void* cookie = nullptr;
+    FindSystemFunction<LONG(NTAPI*)(ULONG, decltype(holdUp), void*, void**)>(
+        ntdll, "LdrRegisterDllNotification")(0, holdUp, nullptr, &cookie);
+    std::thread first([] { WindowsHidCalls(); });
+    EXPECT_EQ(WaitForSingleObject(loading, 10000), WAIT_OBJECT_0) << "no library loaded";
+    const HidSystemCalls seen = WindowsHidCalls(); // as the table stands when it returns
+    first.join();
+    FindSystemFunction<LONG(NTAPI*)(void*)>(ntdll, "LdrUnregisterDllNotification")(cookie);
+    void* const* entry = reinterpret_cast<void* const*>(&seen);
+    int missing = 0;
+    for (size_t i = 0; i < sizeof(seen) / sizeof(*entry); ++i)
+        missing += entry[i] == nullptr;
+    EXPECT_EQ(missing, 0) << "entries missing";
+}
+
 // A host that unloads the library while a read of it outlives its cancel: the system finishes
 // the read later, into the library's memory, which must still be there.
 TEST(HidBackendTest, AHostUnloadingTheLibraryKeepsItForAStuckRequest) {
