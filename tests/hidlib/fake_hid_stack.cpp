@@ -109,7 +109,7 @@ HANDLE CreateLock(LPSECURITY_ATTRIBUTES security, DWORD access) {
     void* ace;
     if (security &&
         GetSecurityDescriptorDacl(security->lpSecurityDescriptor, &present, &dacl, &defaulted) &&
-        present && GetAce(dacl, 0, &ace))
+        present && dacl && GetAce(dacl, 0, &ace))
         fakeHid.lockAccessGranted = static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask;
     if (fakeHid.lockDenied) {
         Fail(ERROR_ACCESS_DENIED);
