@@ -21,8 +21,7 @@ ScriptedSystem scripted;
 unsigned char lastReport[kReportBytes];
 
 int TakeLock(int slot) {
-    if (scripted.lockResult == kOpenDone)
-        scripted.lockedSlots |= 1u << slot;
+    scripted.lockedSlots |= (scripted.lockResult == kOpenDone ? 1u : 0u) << slot;
     return scripted.lockResult;
 }
 void GiveBackLock(int slot) {
@@ -32,8 +31,7 @@ void GiveBackLock(int slot) {
 int OpenFirst(int slot, int vendorId) {
     EXPECT_TRUE(scripted.lockedSlots & (1u << slot)) << "the search runs under the lock";
     EXPECT_EQ(vendorId, kAdapterVendorId);
-    if (scripted.openResult == kOpenDone)
-        scripted.openSlots |= 1u << slot;
+    scripted.openSlots |= (scripted.openResult == kOpenDone ? 1u : 0u) << slot;
     return scripted.openResult;
 }
 // The adapter answers every command at once by repeating it, with 0x5A in byte 4.

@@ -15,7 +15,7 @@
 #include "hid_windows.h"
 #include "system_library.h"
 
-const unsigned char kCommand[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
+static unsigned char command[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
 constexpr FakeInterface kAdapter = {kAdapterVendorId, 0xFF00, 7, 7, false};
 constexpr FakeInterface kHeldAdapter = {kAdapterVendorId, 0xFF00, 7, 7, true};
 constexpr FakeInterface kKeyboard = {kAdapterVendorId, 0x0001, 7, 7, true}; // the same vendor
@@ -31,8 +31,8 @@ int Open(int inputLength = 6) {
     return OpenAdapter(WindowsHidBackend(kFakeHidCalls), kAdapterVendorId, 6, inputLength, &device);
 }
 
-int Exchange(const unsigned char* send = kCommand) {
-    return ExchangeWithAdapter(WindowsHidBackend(kFakeHidCalls), &device, send, receive);
+int Exchange() {
+    return ExchangeWithAdapter(WindowsHidBackend(kFakeHidCalls), &device, command, receive);
 }
 
 // What the stack holds, its interfaces, the input length asked for, the result, the interface kept.
@@ -85,7 +85,6 @@ const std::tuple<const char*, void (*)(FakeAdapter&), int> kExchangeRows[] = {
 TEST(HidBackendTest, ExchangesEndInTheirResultsWithinTheTimeLimits) {
     fakeHid = FakeHid{};
     ASSERT_EQ(Open(), kOpenDone);
-    unsigned char command[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
     for (auto [what, script, result] : kExchangeRows) {
         SCOPED_TRACE(what);
         fakeHid.adapter = FakeAdapter{};
@@ -93,7 +92,7 @@ TEST(HidBackendTest, ExchangesEndInTheirResultsWithinTheTimeLimits) {
         ++command[3];
         memset(receive, 0xEE, sizeof(receive));
         long long startMs = fakeHid.nowMs;
-        EXPECT_EQ(Exchange(command), result);
+        EXPECT_EQ(Exchange(), result);
         EXPECT_LE(fakeHid.nowMs - startMs, kAnswerTimeoutMs + 2 * kCancelTimeoutMs);
         EXPECT_EQ(receive[3], result == kExchangeDone ? command[3] : 0xEE) << "its own answer";
         EXPECT_EQ(receive[4], result == kExchangeDone ? kFakeRegisterValue : 0xEE);
