@@ -23,7 +23,6 @@ void StartFake() {
     fakeHid.interfaces[2] = fakeHid.interfaces[0];
     fakeHid.interfaces[0] = {0x845E, 0x0001, 9, 2, true};
     fakeHid.interfaces[1] = {0x845E, 0x0001, 5, 1, true};
-    fakeHid.interfaceCount = 3;
 }
 
 int OpenFakeAdapter(DeviceRecord* device) {

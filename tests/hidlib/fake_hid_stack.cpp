@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kLockHandle = -2;
 constexpr long long kNotFinishing = 1LL << 62;
-constexpr DWORD kLongestWaitMs = 60000; // what an unbounded wait is cut to
 constexpr NTSTATUS kStatusCancelled = static_cast<NTSTATUS>(0xC0000120);
 
 FakeHandle* Of(HANDLE handle) {
@@ -18,7 +17,7 @@ FakeHandle* Of(HANDLE handle) {
 
 HANDLE NewHandle(int interfaceIndex, bool canRead = false) {
     ++fakeHid.handlesOpen;
-    fakeHid.handles[fakeHid.handlesIssued] = {interfaceIndex, true, canRead};
+    fakeHid.handles[fakeHid.handlesIssued] = {interfaceIndex, canRead};
     return &fakeHid.handles[fakeHid.handlesIssued++];
 }
 
@@ -34,31 +33,35 @@ void Finish(FakeHandle* handle, NTSTATUS status, const unsigned char* report, DW
     Of(request->hEvent)->signalled = true;
 }
 
-// A cancelled request finishes at the next tick at the earliest.
+// A request waiting for its answer finishes at the next tick at the earliest once cancelled; one
+// cancelled already goes on as it was.
 void Cancel(FakeHandle* handle) {
     int delay = fakeHid.adapter.cancelDelayMs;
-    handle->finishesAtMs = delay == kFakeNever ? kNotFinishing : fakeHid.nowMs + delay + 1;
+    if (handle->finishesAtMs == kFakeNever)
+        handle->finishesAtMs = delay == kFakeNever ? kNotFinishing : fakeHid.nowMs + delay + 1;
 }
 
-// Every open handle of the interface gets its own copy: a waiting read takes it, else it queues.
+// Every handle open for reading gets its own copy: a waiting read takes it, else it queues. Only
+// the handles handed out are looked at, which keeps the benchmark's figures the library's.
 void Deliver(const FakeArrival& arrival) {
     for (int i = 0; i < fakeHid.handlesIssued; ++i) {
         FakeHandle& handle = fakeHid.handles[i];
-        if (!handle.open || !handle.canRead || handle.interfaceIndex != arrival.interfaceIndex)
-            continue;
-        if (handle.request && handle.finishesAtMs == kFakeNever)
+        if (handle.canRead && handle.request && handle.finishesAtMs == kFakeNever)
             Finish(&handle, 0, arrival.report, fakeHid.adapter.answerBytes);
-        else if (handle.queued < 8)
+        else if (handle.canRead && handle.queued < 8)
             memcpy(handle.queue[handle.queued++], arrival.report, 7);
     }
 }
 
-void Schedule(int delayMs, int interfaceIndex, const unsigned char* report) {
-    FakeArrival arrival = {fakeHid.nowMs + delayMs, interfaceIndex, {}};
-    memcpy(arrival.report, report, 7);
-    if (delayMs == 0)
+// The adapter's answer to a command: the command with the register value in byte 5.
+void Answer(const void* command) {
+    int delay = fakeHid.adapter.answerDelayMs;
+    FakeArrival arrival = {fakeHid.nowMs + delay, {}};
+    memcpy(arrival.report, command, 7);
+    arrival.report[5] = kFakeRegisterValue;
+    if (delay == 0)
         Deliver(arrival);
-    else if (delayMs != kFakeNever && fakeHid.arrivalCount < kFakeMaxArrivals)
+    else if (delay != kFakeNever && fakeHid.arrivalCount < kFakeMaxArrivals)
         fakeHid.arrivals[fakeHid.arrivalCount++] = arrival;
 }
 
@@ -75,57 +78,32 @@ void Tick() {
 
 // A new request resets its event, and must not use memory that an unfinished one still owns.
 void StartRequest(FakeHandle* handle, OVERLAPPED* request, void* buffer) {
-    for (int i = 0; i < fakeHid.handlesIssued; ++i)
+    for (int i = 0; i < fakeHid.handlesIssued; ++i) {
+        const FakeHandle& other = fakeHid.handles[i];
         fakeHid.requestsOnBusyMemory +=
-            fakeHid.handles[i].request == request ||
-            (fakeHid.handles[i].request && fakeHid.handles[i].requestBuffer == buffer);
+            other.request && (other.request == request || other.requestBuffer == buffer);
+    }
     Of(request->hEvent)->signalled = false;
     handle->request = request;
     handle->requestBuffer = static_cast<unsigned char*>(buffer);
     handle->finishesAtMs = kFakeNever;
 }
 
-BOOL Fail(DWORD error) {
+// The error for GetLastError, and the call's result.
+template <typename Result = BOOL> Result Fail(DWORD error, Result failed = FALSE) {
     fakeHid.lastError = error;
-    return FALSE;
+    return failed;
 }
 
+// Closing cancels the request again: one stuck past its cancel may finish only then.
 BOOL Close(HANDLE handle) {
     --fakeHid.handlesOpen;
     FakeHandle* closed = Of(handle);
-    closed->open = false;
-    if (closed->request && closed->finishesAtMs == kFakeNever)
-        Cancel(closed); // closing cancels the request, which finishes in its own time
-    else if (closed->request && fakeHid.adapter.closeFinishMs != kFakeNever)
+    closed->canRead = false;
+    if (closed->finishesAtMs == kNotFinishing && fakeHid.adapter.closeFinishMs != kFakeNever)
         closed->finishesAtMs = fakeHid.nowMs + fakeHid.adapter.closeFinishMs + 1;
+    Cancel(closed);
     return TRUE;
-}
-
-// The lock's descriptor as the system takes it: the rights its DACL's first ACE grants.
-HANDLE CreateLock(LPSECURITY_ATTRIBUTES security, DWORD access) {
-    fakeHid.lockAccessAsked = access;
-    BOOL present, defaulted;
-    PACL dacl;
-    void* ace;
-    if (security &&
-        GetSecurityDescriptorDacl(security->lpSecurityDescriptor, &present, &dacl, &defaulted) &&
-        present && GetAce(dacl, 0, &ace))
-        fakeHid.lockAccessGranted = static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask;
-    if (fakeHid.lockDenied) {
-        Fail(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    return NewHandle(kLockHandle);
-}
-
-DWORD Wait(HANDLE handle, DWORD milliseconds) {
-    milliseconds = milliseconds < kLongestWaitMs ? milliseconds : kLongestWaitMs;
-    // The lock is free unless held elsewhere.
-    if (Of(handle)->interfaceIndex == kLockHandle)
-        Of(handle)->signalled = !fakeHid.lockHeldElsewhere && ++fakeHid.lockHeld;
-    for (DWORD waited = 0; !Of(handle)->signalled && waited < milliseconds; ++waited)
-        Tick();
-    return Of(handle)->signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 } // namespace
@@ -137,7 +115,7 @@ const HidSystemCalls kFakeHidCalls = {
     [](HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD index, PSP_DEVICE_INTERFACE_DATA data)
         WINAPI -> BOOL {
             data->Reserved = index;
-            return index < static_cast<DWORD>(fakeHid.interfaceCount);
+            return index < fakeHid.interfaces.size() && fakeHid.interfaces[index].vendorId;
         },
     [](HDEVINFO, PSP_DEVICE_INTERFACE_DATA data, PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD,
        PDWORD, PSP_DEVINFO_DATA) WINAPI -> BOOL {
@@ -149,10 +127,8 @@ const HidSystemCalls kFakeHidCalls = {
         WINAPI -> HANDLE {
             bool readWrite = access & GENERIC_WRITE;
             fakeHid.readWriteOpens[path[0]] += readWrite;
-            if (readWrite && fakeHid.interfaces[path[0]].refusesReadWrite) {
-                Fail(ERROR_ACCESS_DENIED);
-                return INVALID_HANDLE_VALUE;
-            }
+            if (readWrite && fakeHid.interfaces[path[0]].refusesReadWrite)
+                return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
             return NewHandle(path[0], readWrite);
         },
     [](HANDLE file, PHIDD_ATTRIBUTES attributes) NTAPI -> BOOLEAN {
@@ -173,8 +149,21 @@ const HidSystemCalls kFakeHidCalls = {
     [](PHIDP_PREPARSED_DATA preparsed) NTAPI -> BOOLEAN { return Close(preparsed); },
     [](LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCWSTR) WINAPI { return NewHandle(-1); },
     [](HANDLE handle) WINAPI { return Close(handle); },
-    [](LPSECURITY_ATTRIBUTES security, LONG, LONG, LPCWSTR, DWORD, DWORD access)
-        WINAPI { return CreateLock(security, access); },
+    // The lock's descriptor as the system takes it: the rights its DACL's first ACE grants.
+    [](LPSECURITY_ATTRIBUTES security, LONG, LONG, LPCWSTR, DWORD, DWORD access) WINAPI -> HANDLE {
+        fakeHid.lockAccessAsked = access;
+        BOOL present, defaulted;
+        PACL dacl;
+        void* ace;
+        if (security &&
+            GetSecurityDescriptorDacl(security->lpSecurityDescriptor, &present, &dacl,
+                                      &defaulted) &&
+            present && dacl && GetAce(dacl, 0, &ace))
+            fakeHid.lockAccessGranted = static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask;
+        if (fakeHid.lockDenied)
+            return Fail<HANDLE>(ERROR_ACCESS_DENIED, nullptr);
+        return NewHandle(kLockHandle);
+    },
     // Any thread may give the semaphore back.
     [](HANDLE, LONG, LPLONG) WINAPI -> BOOL { return --fakeHid.lockHeld >= 0; },
     // The pin is real, so that a host's FreeLibrary keeps the library's memory.
@@ -190,15 +179,11 @@ const HidSystemCalls kFakeHidCalls = {
     // at once.
     [](HANDLE file, LPCVOID report, DWORD length, LPDWORD, LPOVERLAPPED request) WINAPI -> BOOL {
         StartRequest(Of(file), request, const_cast<void*>(report));
-        fakeHid.lastWriteInterface = Of(file)->interfaceIndex;
         bool accepted = length == 7 && *static_cast<const unsigned char*>(report) == 0;
         Finish(Of(file), 0, nullptr, accepted ? length : 0);
         if (!accepted)
             return Fail(ERROR_INVALID_PARAMETER);
-        unsigned char answer[7];
-        memcpy(answer, report, sizeof(answer));
-        answer[5] = kFakeRegisterValue;
-        Schedule(fakeHid.adapter.answerDelayMs, Of(file)->interfaceIndex, answer);
+        Answer(report);
         return TRUE;
     },
     [](HANDLE file, LPVOID buffer, DWORD, LPDWORD, LPOVERLAPPED request) WINAPI -> BOOL {
@@ -211,7 +196,15 @@ const HidSystemCalls kFakeHidCalls = {
         return TRUE;
     },
     []() WINAPI -> DWORD { return fakeHid.lastError; },
-    [](HANDLE handle, DWORD milliseconds) WINAPI { return Wait(handle, milliseconds); },
+    // The lock is free unless held elsewhere; an unbounded wait is cut to a minute.
+    [](HANDLE handle, DWORD milliseconds) WINAPI -> DWORD {
+        if (Of(handle)->interfaceIndex == kLockHandle)
+            Of(handle)->signalled = !fakeHid.lockHeldElsewhere && ++fakeHid.lockHeld;
+        for (DWORD waited = 0; !Of(handle)->signalled && waited < milliseconds && waited < 60000;
+             ++waited)
+            Tick();
+        return Of(handle)->signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    },
     [](HANDLE file, LPOVERLAPPED request, LPDWORD transferred, BOOL) WINAPI -> BOOL {
         if (Of(file)->request == request)
             return Fail(ERROR_IO_INCOMPLETE);
@@ -219,11 +212,9 @@ const HidSystemCalls kFakeHidCalls = {
         return request->Internal == 0;
     },
     [](HANDLE file, LPOVERLAPPED request) WINAPI -> BOOL {
-        FakeHandle* handle = Of(file);
-        if (handle->request != request)
+        if (Of(file)->request != request)
             return Fail(ERROR_NOT_FOUND);
-        if (handle->finishesAtMs == kFakeNever)
-            Cancel(handle);
+        Cancel(Of(file));
         return TRUE;
     },
     []() WINAPI -> ULONGLONG { return static_cast<ULONGLONG>(fakeHid.nowMs); },

@@ -4,9 +4,12 @@
 // waits advance, the session's transfer lock, and a ledger of the handles handed out.
 #pragma once
 
+#include <array>
+
 #include "hid_system.h"
 
-// Report lengths as HidP_GetCaps gives them, report-ID byte included.
+// Report lengths as HidP_GetCaps gives them, report-ID byte included; the interfaces end at the
+// first of vendor 0.
 struct FakeInterface {
     USHORT vendorId, usagePage, inputReportBytes, outputReportBytes;
     bool refusesReadWrite; // a keyboard, or an adapter that another program holds
@@ -28,7 +31,7 @@ enum : int { kFakeMaxHandles = 256, kFakeMaxArrivals = 64, kFakeRegisterValue = 
 
 struct FakeHandle {
     int interfaceIndex; // -1 for lists and events, -2 for the lock
-    bool open, canRead;
+    bool canRead;       // open for reading and writing, not yet closed
     unsigned char queue[8][7] = {};
     int queued = 0;
     bool signalled = false; // an event's state
@@ -40,27 +43,23 @@ struct FakeHandle {
 
 struct FakeArrival {
     long long atMs;
-    int interfaceIndex;
     unsigned char report[7];
 };
 
 struct FakeHid {
-    FakeInterface interfaces[3] = {{0x3258, 0xFF00, 7, 7, false}};
-    int interfaceCount = 1;
+    std::array<FakeInterface, 3> interfaces = {{{0x3258, 0xFF00, 7, 7, false}}};
     FakeAdapter adapter;
-    bool lockHeldElsewhere = false;
-    bool lockDenied = false; // the lock was made by a program whose rights refuse this one
+    // The lock is taken by another program, or was made by one whose rights refuse this one.
+    bool lockHeldElsewhere = false, lockDenied = false;
 
     FakeHandle handles[kFakeMaxHandles] = {};
-    int handlesIssued = 0, handlesOpen = 0;
     FakeArrival arrivals[kFakeMaxArrivals] = {};
-    int arrivalCount = 0;
+    int handlesIssued = 0, handlesOpen = 0, arrivalCount = 0;
     long long nowMs = 0;
-    DWORD lastError = 0;
-    int lastWriteInterface = -1;
     int readWriteOpens[3] = {};
     int lockHeld = 0, pins = 0;
-    DWORD lockAccessAsked = 0, lockAccessGranted = 0; // the latter to the lock's first ACE's SID
+    // GetLastError's, and the rights the lock is asked with and those its DACL's first ACE grants.
+    DWORD lastError = 0, lockAccessAsked = 0, lockAccessGranted = 0;
     int requestsOnBusyMemory = 0; // started in an OVERLAPPED or buffer the system still owns
 };
 

@@ -2,12 +2,11 @@
 // test can unload it as a host would while one of its requests is still under way.
 #include "hid_windows.h"
 
-extern "C" __declspec(dllexport) int OpenOver(const HidSystemCalls* calls, DeviceRecord* device) {
-    return OpenAdapter(WindowsHidBackend(*calls), kAdapterVendorId, 6, 6, device);
-}
-
-extern "C" __declspec(dllexport) int ExchangeOver(const HidSystemCalls* calls, DeviceRecord* device,
-                                                  const unsigned char* send,
-                                                  unsigned char* receive) {
-    return ExchangeWithAdapter(WindowsHidBackend(*calls), device, send, receive);
+// Opens the adapter and sends it one command.
+extern "C" __declspec(dllexport) int Exchange(const HidSystemCalls* calls) {
+    const unsigned char command[kExchangeAreaSize] = {0x02, 0x82, 0x00, 0x10};
+    unsigned char answer[kExchangeAreaSize];
+    DeviceRecord device = {};
+    OpenAdapter(WindowsHidBackend(*calls), kAdapterVendorId, 6, 6, &device);
+    return ExchangeWithAdapter(WindowsHidBackend(*calls), &device, command, answer);
 }
