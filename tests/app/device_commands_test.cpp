@@ -61,7 +61,10 @@ class DeviceCommands : public WindowTest {
     HHOOK hook;
 };
 
+// A write commits the window's settings and neither asks about nor clears unsaved changes; a read
+// asks first, and only one that replaced the settings clears the flag.
 TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) {
+    MarkConfigurationChanged();
     Click(app.controls.saveButton, {{kAppCaption, IDOK}});
     EXPECT_EQ("The configuration was successfully saved to the Tandemix", seen[0].text);
     EXPECT_EQ(nullptr, seen[0].icon);
@@ -76,31 +79,39 @@ TEST_F(DeviceCommands, AWriteCommitsTheWindowsSettingsAndAReadShowsTheAdapters) 
     EXPECT_EQ(nullptr, app.progressWindow); // destroyed, not left hidden
     EXPECT_EQ(0, memcmp("\x02\0\0\0\0\0\0\0\x07\x7F\x04\x37", adapter->committed + 16, 12));
     ExpectSettings(2, "1920", "1080");
+    EXPECT_TRUE(app.configurationChanged);
 
     memcpy(adapter->registers + 16, "\x01\0\0\0\0\0\0\0\x09\xFF\x05\x9F", 12);
+    Click(app.controls.readButton, {{kAppCaption, IDCANCEL}});
+    EXPECT_EQ(1, SimCountCalls(adapter, kSimCallOpen));
+    adapter->faults.busy = true; // another of our programs is using it
+    Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
+    EXPECT_EQ("The Tandemix is in use by another program.\n\nTry again when that program has "
+              "finished with it.",
+              seen[1].text);
+    EXPECT_TRUE(app.configurationChanged);
+    adapter->faults.busy = false;
     progressTexts.clear();
     DWORD start = GetTickCount();
-    Click(app.controls.readButton, {{kAppCaption, IDOK}});
-    EXPECT_EQ("The configuration was successfully read from the Tandemix", seen[0].text);
+    Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
+    EXPECT_EQ("The configuration was successfully read from the Tandemix", seen[1].text);
     EXPECT_GE(firstOpen - start, 100u); // the settling wait
     ExpectSettings(1, "2560", "1440");
+    EXPECT_FALSE(app.configurationChanged);
     EXPECT_EQ("Reading configuration - 100%\nReading data - 50%", progressTexts.at(15));
 }
 
 // tandemixctl run in this process, its error line taken from stderr.
-int RunCtlCapturingErrors(std::vector<std::string> arguments, std::string* errors) {
-    arguments.insert(arguments.begin(), "tandemixctl");
-    std::vector<std::wstring> wide;
-    for (const std::string& argument : arguments)
-        wide.push_back(Widened(argument));
-    std::vector<wchar_t*> argv;
-    for (std::wstring& argument : wide)
-        argv.push_back(&argument[0]);
+int RunCtlCapturingErrors(const std::vector<std::string>& arguments, std::string* errors) {
+    std::wstring wide[12] = {L"tandemixctl"};
+    wchar_t* argv[12] = {&wide[0][0]};
+    for (size_t i = 0; i < arguments.size(); ++i)
+        argv[i + 1] = &(wide[i + 1] = Widened(arguments[i]))[0];
     const std::string path = TestPath("ctl-errors.txt");
     int capture = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC, _S_IREAD | _S_IWRITE);
     int savedStderr = _dup(2);
     _dup2(capture, 2);
-    int status = RunCtl(static_cast<int>(argv.size()), argv.data());
+    int status = RunCtl(static_cast<int>(arguments.size()) + 1, argv);
     fflush(stderr);
     _dup2(savedStderr, 2);
     _close(savedStderr);
@@ -208,25 +219,6 @@ TEST_F(DeviceCommands, AWriteNeedsAControlModeAndNamesEachSizeThatTheScreensWill
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) - 1,
               adapter->committed[24] * 256 + adapter->committed[25]);
     ExpectSettings(0, "125", "");
-}
-
-TEST_F(DeviceCommands, AReadAsksAboutUnsavedChangesAndClearsTheFlagOnlyWhenItReplacedThem) {
-    MarkConfigurationChanged();
-    Click(app.controls.readButton, {{kAppCaption, IDCANCEL}});
-    EXPECT_EQ(0, adapter->callCount);
-    adapter->faults.busy =
-        true; // another of our programs is using it (start-up names a missing one)
-    Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
-    EXPECT_EQ("The Tandemix is in use by another program.\n\nTry again when that program has "
-              "finished with it.",
-              seen[1].text);
-    EXPECT_TRUE(app.configurationChanged);
-    adapter->faults.busy = false;
-    Click(app.controls.readButton, {{kAppCaption, IDNO}, {kAppCaption, IDOK}});
-    EXPECT_FALSE(app.configurationChanged);
-    MarkConfigurationChanged(); // a write neither asks nor clears (the read's 1 x 1 is replaced)
-    Click(app.controls.saveButton, {{kAppCaption, IDOK}, {kAppCaption, IDOK}, {kAppCaption, IDOK}});
-    EXPECT_TRUE(app.configurationChanged);
 }
 
 // While a transfer runs, typing, clicks, the menu's commands and a quit start nothing else: the
