@@ -7,7 +7,9 @@ session_prefix=$session_root/build/wineprefix
 [ -z "${DISPLAY:-}" ] || session_prefix=$session_root/build/wineprefix-desktop
 export WINEPREFIX=${WINEPREFIX:-$session_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No winedbg: a program that crashes ends at once with an error status instead of waiting in the
+# debugger until a time-out.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
 export WINEARCH=win64
 session_xvfb_pid=""
 session_started=""
