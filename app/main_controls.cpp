@@ -19,7 +19,8 @@ struct ControlSpec {
 };
 
 // In reading order, which is their z-order: a screen reader names a box or list after the
-// label just above it, so "Control Mode", "X Size" and "Y Size" each come right before theirs.
+// label just before it in z-order, so "Control Mode", "X Size" and "Y Size" each come right
+// before theirs.
 const ControlSpec kControls[] = {
     {&MainControls::controlModeCaption, kLabel, "Control Mode", 150, 8, 96, 16, 0},
     {&MainControls::controlModeList, kList, "", 155, 26, 84, 256, IDC_CONTROL_MODE},
@@ -57,8 +58,8 @@ HFONT FontOf(const ControlSpec& spec) {
     return spec.kind == kNumberBox ? app.numberFont : app.controlFont;
 }
 
-// The number boxes are wide-character edit controls in the system font; the others use the
-// control font, and the list and the buttons get their key handling.
+// The number boxes are wide-character edit controls in the system font at the window's dots per
+// inch; the others use the control font, and the list and the buttons get their key handling.
 HWND CreateControl(const ControlSpec& spec) {
     HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
     if (spec.kind == kNumberBox) {
@@ -68,7 +69,7 @@ HWND CreateControl(const ControlSpec& spec) {
         // The wide-character call keeps the box a Unicode window.
         previousNumberBoxProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NumberBoxKeyProc)));
-        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(app.numberFont), 0);
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec)), 0);
         return box;
     }
     bool placedLater = spec.kind == kButton;

@@ -17,7 +17,7 @@ HMODULE User32() {
 // The effective dots per inch of the monitor that holds most of the window; 0 when unknown.
 UINT MonitorDpi(HWND window) {
     typedef HRESULT(WINAPI * MonitorDpiFunction)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
-    MonitorDpiFunction dpiOf =
+    static const MonitorDpiFunction dpiOf =
         FindSystemFunction<MonitorDpiFunction>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
     UINT x, y;
     if (!window || !dpiOf ||

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "system_library.h"
+
 namespace {
 
 struct Control {
@@ -40,12 +42,12 @@ HWND CreateInFont(HWND window, HFONT font, const Control& c) {
 
 const char kYardstickClass[] = "ControlsWindow";
 
-// The common controls come from the system folder by name, as in the utility.
+// The library search narrowed and the common controls from the system folder, as in the utility.
 void PrepareYardstick() {
+    SearchOnlySystemFolder();
     typedef BOOL(WINAPI * InitFunction)(const INITCOMMONCONTROLSEX*);
-    HMODULE comctl32 = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    InitFunction init = reinterpret_cast<InitFunction>(
-        reinterpret_cast<void*>(GetProcAddress(comctl32, "InitCommonControlsEx")));
+    InitFunction init =
+        FindSystemFunction<InitFunction>(LoadSystemLibrary("comctl32.dll"), "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
     if (init)
         init(&classes);

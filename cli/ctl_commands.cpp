@@ -302,7 +302,7 @@ int WatchCommand(const CtlRequest& request) {
     while (request.count == 0 || units < request.count) {
         if (StderrIsTerminal())
             Print(stderr, "waiting for an adapter...\n");
-        if (!PauseUnlessInterrupted(0) || !AwaitAdapter(true))
+        if (!NotInterrupted() || !AwaitAdapter(true))
             break;
         ++units;
         int status = WriteRecord(record, false);

@@ -66,8 +66,10 @@ int WriteConfigFile(const PathChar* path, const unsigned char record[kConfigReco
     // A folder that takes no new file may still hold a file the user may write: that is
     // written in place, as the only way left, and a failure there is not undone.
     if (!file && folderRefused && exists)
-        return WriteRecordTo(CreateFileForWriting(path, &folderRefused, reason, reasonSize), record,
-                             reason, reasonSize);
+        return goOn && !goOn()
+                   ? kConfigFileAbandoned
+                   : WriteRecordTo(CreateFileForWriting(path, &folderRefused, reason, reasonSize),
+                                   record, reason, reasonSize);
     int result = WriteRecordTo(file, record, reason, reasonSize);
     if (result == kConfigFileDone && goOn && !goOn())
         result = kConfigFileAbandoned;

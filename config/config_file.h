@@ -29,8 +29,8 @@ extern const char kConfigFileTemporarySuffix[];
 // and kConfigFileTemporarySuffix beside it first, which replaces `path` only once all of them
 // have reached the disk, so a failed save leaves an existing file as it was; where the folder
 // takes no new file but the file itself may be written, they are written into it in place.
-// `goOn`, when given, is asked before the file is replaced; when it says no, the save stops with
-// kConfigFileAbandoned. On failure puts the system's reason in `reason`, when given.
+// `goOn`, when given, is asked before the file is replaced or written in place; when it says no,
+// the save stops with kConfigFileAbandoned. On failure puts the system's reason in `reason`, when given.
 int WriteConfigFile(const PathChar* path, const unsigned char record[kConfigRecordSize],
                     char* reason = nullptr, int reasonSize = 0, bool (*goOn)() = nullptr);
 // Fills the record from the file's first 512 bytes; leaves it unchanged on any failure. Puts the

@@ -15,8 +15,9 @@ FILE* CreateFileForWriting(const char* path, bool* folderRefused, char* reason, 
     FILE* file = fopen(path, "wb");
     if (file)
         return file;
-    *folderRefused = errno == EACCES && access(path, F_OK) != 0;
-    snprintf(reason, static_cast<size_t>(reasonSize), "%s", strerror(errno));
+    int error = errno; // before access() sets its own
+    *folderRefused = error == EACCES && access(path, F_OK) != 0;
+    snprintf(reason, static_cast<size_t>(reasonSize), "%s", strerror(error));
     return nullptr;
 }
 

@@ -165,7 +165,12 @@ FILE* CreateFileForWriting(const wchar_t* path, bool* folderRefused, char* reaso
         PutSystemReason(ERROR_TOO_MANY_OPEN_FILES, reason, reasonSize);
         return nullptr;
     }
-    return _fdopen(descriptor, "wb");
+    FILE* file = _fdopen(descriptor, "wb");
+    if (!file) {
+        _close(descriptor); // and with it the handle
+        PutSystemReason(ERROR_NOT_ENOUGH_MEMORY, reason, reasonSize);
+    }
+    return file;
 }
 
 FILE* OpenFileForReading(const wchar_t* path) {

@@ -111,11 +111,8 @@ DeviceOutcome WriteDeviceConfig(const unsigned char record[kConfigRecordSize],
 int CountDifferingRegisters(const unsigned char written[kConfigRecordSize],
                             const unsigned char readBack[kConfigRecordSize], int* first) {
     int differing = 0;
-    for (int n = kDeviceImageSize - 1; n >= 0; --n) {
-        if (readBack[n] == written[n])
-            continue;
-        *first = n;
-        ++differing;
-    }
+    for (int n = 0; n < kDeviceImageSize; ++n)
+        if (readBack[n] != written[n] && differing++ == 0)
+            *first = n;
     return differing;
 }

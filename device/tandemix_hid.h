@@ -45,7 +45,7 @@ enum OpenResult : int {
     kOpenNotFound = 5,           // no interface is the adapter
     kOpenNoEvent = 6,            // the system could not give an event or the transfer lock
     kOpenRefused = 7, // an interface is the adapter, but the system would not open it for reading
-                      // and writing: another program holds it
+                      // and writing: another program holds it (on Windows also: access denied)
     kOpenBusy = 8,    // another of our programs is in the middle of a transfer with it
     kOpenDenied = 9,  // an interface is the adapter, but this user may not open its device node
 };

@@ -48,8 +48,9 @@ EMSCRIPTEN_KEEPALIVE int sim_commits() {
     return adapter.commitCount;
 }
 
+// The calls the log holds: it keeps the first kSimMaxCalls.
 EMSCRIPTEN_KEEPALIVE int sim_call_count() {
-    return adapter.callCount;
+    return adapter.callCount < kSimMaxCalls ? adapter.callCount : kSimMaxCalls;
 }
 
 // A call as the log shows it: "open", "close", or an exchange's six bytes in hexadecimal.

@@ -54,9 +54,10 @@ int TakeTransferLock(int slot) {
     timespec pause = {0, kTransferLockPollMs * 1000000L};
     for (unsigned int waited = 0; flock(lock, LOCK_EX | LOCK_NB) != 0;
          waited += kTransferLockPollMs) {
-        if (errno != EWOULDBLOCK || waited >= kTransferLockWaitMs) {
+        int error = errno;
+        if (error != EWOULDBLOCK || waited >= kTransferLockWaitMs) {
             close(lock);
-            return errno == EWOULDBLOCK ? kOpenBusy : kOpenNoEvent;
+            return error == EWOULDBLOCK ? kOpenBusy : kOpenNoEvent;
         }
         nanosleep(&pause, nullptr);
     }

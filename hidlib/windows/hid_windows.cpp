@@ -65,10 +65,12 @@ struct LockSecurity {
         TOKEN_USER user;
         unsigned char room[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     } user;
-    unsigned char dacl[sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
+    alignas(
+        DWORD) unsigned char dacl[sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
     // A medium label that refuses no write from below: an elevated maker's high label would.
-    unsigned char mediumLabel[sizeof(SID)];
-    unsigned char sacl[sizeof(ACL) + sizeof(SYSTEM_MANDATORY_LABEL_ACE) + sizeof(SID)];
+    alignas(DWORD) unsigned char mediumLabel[sizeof(SID)];
+    alignas(
+        DWORD) unsigned char sacl[sizeof(ACL) + sizeof(SYSTEM_MANDATORY_LABEL_ACE) + sizeof(SID)];
 };
 
 constexpr DWORD kLockAccess = SYNCHRONIZE | SEMAPHORE_MODIFY_STATE;

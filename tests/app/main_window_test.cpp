@@ -93,7 +93,8 @@ TEST_F(MainWindow, TheLayoutAndTheFontScaleWithTheDotsPerInch) {
 }
 
 // A screen reader goes through the controls in z-order and names a box or a list after the label
-// just above it; the layout and the list's drop-down keep that order.
+// just above it; the layout and the list's drop-down keep that order. Wine names the list by its
+// own text, so for the list the order alone is checked.
 TEST_F(MainWindow, TheZOrderIsTheReadingOrderAndEachBoxIsNamedByItsLabel) {
     const MainControls& c = app.controls;
     SendMessageA(app.mainWindow, WM_SIZE, SIZE_RESTORED, 0);
@@ -106,8 +107,6 @@ TEST_F(MainWindow, TheZOrderIsTheReadingOrderAndEachBoxIsNamedByItsLabel) {
         EXPECT_EQ(control, child) << WindowText(control) << " is " << WindowText(child);
         child = GetWindow(child, GW_HWNDNEXT);
     }
-    // Wine names the list by its own text: the label above it is checked instead.
-    EXPECT_EQ(c.controlModeCaption, GetWindow(c.controlModeList, GW_HWNDPREV));
     for (auto [box, name] : {std::pair{c.xBox, L"X Size"}, std::pair{c.yBox, L"Y Size"}}) {
         IAccessible* accessible = nullptr;
         ASSERT_EQ(S_OK, AccessibleObjectFromWindow(box, OBJID_CLIENT, __uuidof(IAccessible),
