@@ -17,8 +17,10 @@ HMODULE User32() {
 // The effective dots per inch of the monitor that holds most of the window; 0 when unknown.
 UINT MonitorDpi(HWND window) {
     typedef HRESULT(WINAPI * MonitorDpiFunction)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
-    static const MonitorDpiFunction dpiOf =
-        FindSystemFunction<MonitorDpiFunction>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
+    static HMODULE shcore;
+    if (!shcore)
+        shcore = LoadSystemLibrary("shcore.dll");
+    MonitorDpiFunction dpiOf = FindSystemFunction<MonitorDpiFunction>(shcore, "GetDpiForMonitor");
     UINT x, y;
     if (!window || !dpiOf ||
         dpiOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI, &x, &y) !=
